@@ -1,0 +1,267 @@
+#include "link/Wakeport.h"
+
+namespace {
+
+// Reply field bytes after the error code, per command.
+constexpr int HeatStatusBytes = 12;
+constexpr int FanStatusBytes = 5;
+constexpr int PidGainsBytes = 4;
+constexpr int HeaterParamsBytes = 17;
+constexpr int PresetReplyBytes = 5;
+constexpr int TimersBytes = 5;
+constexpr int HeaterOptionsBytes = 18;
+constexpr int FanOptionsBytes = 7;
+
+}  // namespace
+
+TWakePort::TWakePort() { SetBaud(DefaultBaud); }
+
+TWakePort::TWakePort(std::unique_ptr<SerialLine> line) : TWakeCom(std::move(line)) {
+    SetBaud(DefaultBaud);
+}
+
+DeviceKind TWakePort::Identify(const std::string& identity) noexcept {
+    const std::string model = identity.substr(0, 6);
+    if (model == "KRT-51") return DeviceKind::Krt51;
+    if (model == "KRF-51") return DeviceKind::Krf51;
+    return DeviceKind::None;
+}
+
+std::int32_t TWakePort::GetSignedWord() noexcept { return static_cast<std::int16_t>(GetWord()); }
+
+void TWakePort::SetT(int tset, int power) {
+    std::lock_guard guard(Lock());
+    BeginCommand(6, "SetT");
+    PutWord(tset);
+    PutWord(power);
+    Transact(0);
+}
+
+HeatStatus TWakePort::GetHeat() {
+    std::lock_guard guard(Lock());
+    BeginCommand(7, "GetHeat");
+    Transact(0);
+    ExpectReplyFields(HeatStatusBytes);
+    HeatStatus s;
+    s.Tset = GetWord();
+    s.Tget = GetWord();
+    s.Tcj = GetWord();
+    s.Power = GetWord();
+    s.PllErr = GetSignedWord();
+    s.PllPer = GetWord();
+    return s;
+}
+
+void TWakePort::PutPid(const PidGains& gains) {
+    PutByte(gains.Kp);
+    PutByte(gains.Ki);
+    PutByte(gains.Kd);
+    PutByte(gains.Enable ? 1 : 0);
+}
+
+PidGains TWakePort::GetPid() {
+    ExpectReplyFields(PidGainsBytes);
+    PidGains gains;
+    gains.Kp = GetByte();
+    gains.Ki = GetByte();
+    gains.Kd = GetByte();
+    gains.Enable = GetBool();
+    return gains;
+}
+
+void TWakePort::SetPIDH(const PidGains& gains) {
+    std::lock_guard guard(Lock());
+    BeginCommand(8, "SetPIDH");
+    PutPid(gains);
+    Transact(0);
+}
+
+PidGains TWakePort::GetPIDH() {
+    std::lock_guard guard(Lock());
+    BeginCommand(9, "GetPIDH");
+    Transact(0);
+    return GetPid();
+}
+
+void TWakePort::SetParH(const HeaterParams& p) {
+    std::lock_guard guard(Lock());
+    BeginCommand(10, "SetParH");
+    PutByte(p.Mode);
+    PutWord(p.Delay);
+    PutByte(p.Kp);
+    PutByte(p.Ki);
+    PutWord(p.Error);
+    PutWord(p.Plim);
+    PutByte(p.Comp);
+    PutWord(p.Shift);
+    PutWord(p.Gain);
+    PutWord(p.Tcjn);
+    Transact(0);
+}
+
+HeaterParams TWakePort::GetParH() {
+    std::lock_guard guard(Lock());
+    BeginCommand(11, "GetParH");
+    Transact(0);
+    ExpectReplyFields(HeaterParamsBytes);
+    HeaterParams p;
+    p.Mode = GetByte();
+    p.Delay = GetSignedWord();
+    p.Kp = GetByte();
+    p.Ki = GetByte();
+    p.Error = GetWord();
+    p.Plim = GetWord();
+    p.Comp = GetByte();
+    p.Shift = GetSignedWord();
+    p.Gain = GetWord();
+    p.Tcjn = GetWord();
+    p.LastPreset = GetByte();
+    return p;
+}
+
+void TWakePort::SetV(int vset, int pwm) {
+    std::lock_guard guard(Lock());
+    BeginCommand(12, "SetV");
+    PutWord(vset);
+    PutByte(pwm);
+    Transact(0);
+}
+
+FanStatus TWakePort::GetFan() {
+    std::lock_guard guard(Lock());
+    BeginCommand(13, "GetFan");
+    Transact(0);
+    ExpectReplyFields(FanStatusBytes);
+    FanStatus s;
+    s.Vset = GetWord();
+    s.Vget = GetWord();
+    s.Pwm = GetByte();
+    return s;
+}
+
+void TWakePort::SetPIDF(const PidGains& gains) {
+    std::lock_guard guard(Lock());
+    BeginCommand(14, "SetPIDF");
+    PutPid(gains);
+    Transact(0);
+}
+
+PidGains TWakePort::GetPIDF() {
+    std::lock_guard guard(Lock());
+    BeginCommand(15, "GetPIDF");
+    Transact(0);
+    return GetPid();
+}
+
+void TWakePort::SetPreset(const Preset& preset) {
+    std::lock_guard guard(Lock());
+    BeginCommand(16, "SetPreset");
+    PutByte(preset.Index);
+    PutWord(preset.T);
+    PutWord(preset.V);
+    PutByte(preset.C);
+    Transact(0);
+}
+
+Preset TWakePort::GetPreset(int index) {
+    std::lock_guard guard(Lock());
+    BeginCommand(17, "GetPreset");
+    PutByte(index);
+    Transact(0);
+    ExpectReplyFields(PresetReplyBytes);
+    Preset preset;
+    preset.Index = index;
+    preset.T = GetWord();
+    preset.V = GetWord();
+    preset.C = GetByte();
+    return preset;
+}
+
+void TWakePort::SetTimers(const Timers& timers) {
+    std::lock_guard guard(Lock());
+    BeginCommand(18, "SetTimers");
+    PutWord(timers.TmStb);
+    PutWord(timers.TmOff);
+    PutByte(timers.ThAct);
+    Transact(0);
+}
+
+Timers TWakePort::GetTimers() {
+    std::lock_guard guard(Lock());
+    BeginCommand(19, "GetTimers");
+    Transact(0);
+    ExpectReplyFields(TimersBytes);
+    Timers timers;
+    timers.TmStb = GetWord();
+    timers.TmOff = GetWord();
+    timers.ThAct = GetByte();
+    return timers;
+}
+
+void TWakePort::SetOptionsH(const HeaterOptions& o) {
+    std::lock_guard guard(Lock());
+    BeginCommand(20, "SetOptionsH");
+    PutByte(o.InitialOn ? 1 : 0);
+    PutByte(o.EncoderVar ? 1 : 0);
+    PutByte(o.EncoderSpeed);
+    PutWord(o.ReadyDelay);
+    PutByte(o.ReadydT);
+    PutByte(o.UnreadydT);
+    PutByte(o.StepTnorm);
+    PutByte(o.StepTlarge);
+    PutByte(o.EnableErH ? 1 : 0);
+    PutByte(o.EnableErO ? 1 : 0);
+    PutByte(o.EnableErS ? 1 : 0);
+    PutWord(o.ErHdelay);
+    PutWord(o.ErHdT);
+    PutWord(o.ErHvT);
+    Transact(0);
+}
+
+HeaterOptions TWakePort::GetOptionsH() {
+    std::lock_guard guard(Lock());
+    BeginCommand(21, "GetOptionsH");
+    Transact(0);
+    ExpectReplyFields(HeaterOptionsBytes);
+    HeaterOptions o;
+    o.InitialOn = GetBool();
+    o.EncoderVar = GetBool();
+    o.EncoderSpeed = GetByte();
+    o.ReadyDelay = GetWord();
+    o.ReadydT = GetByte();
+    o.UnreadydT = GetByte();
+    o.StepTnorm = GetByte();
+    o.StepTlarge = GetByte();
+    o.EnableErH = GetBool();
+    o.EnableErO = GetBool();
+    o.EnableErS = GetBool();
+    o.ErHdelay = GetWord();
+    o.ErHdT = GetWord();
+    o.ErHvT = GetWord();
+    return o;
+}
+
+void TWakePort::SetOptionsF(const FanOptions& o) {
+    std::lock_guard guard(Lock());
+    BeginCommand(22, "SetOptionsF");
+    PutByte(o.StepVnorm);
+    PutByte(o.StepVlarge);
+    PutByte(o.EnableErF ? 1 : 0);
+    PutWord(o.ErFdelay);
+    PutWord(o.ErFdV);
+    Transact(0);
+}
+
+FanOptions TWakePort::GetOptionsF() {
+    std::lock_guard guard(Lock());
+    BeginCommand(23, "GetOptionsF");
+    Transact(0);
+    ExpectReplyFields(FanOptionsBytes);
+    FanOptions o;
+    o.StepVnorm = GetByte();
+    o.StepVlarge = GetByte();
+    o.EnableErF = GetBool();
+    o.ErFdelay = GetWord();
+    o.ErFdV = GetWord();
+    return o;
+}
