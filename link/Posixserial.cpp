@@ -39,11 +39,15 @@ void PosixSerialLine::Open(const std::string& name, int baud) {
     if (name.empty() || name.front() != '/') Fail("open error.");
     fd_.reset(::open(name.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
     if (!fd_) Fail("open error.");
-    if (::ioctl(fd_.get(), TIOCEXCL) != 0 || ::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0) {
+    if (::tcgetattr(fd_.get(), &saved_) != 0) {
+        fd_.reset();
+        Fail("DCB read error.");
+    }
+    // Another program holding the port makes it busy, as the station can serve only one.
+    if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd_.get(), TIOCEXCL) != 0) {
         fd_.reset();
         Fail("open error.");
     }
-    if (::tcgetattr(fd_.get(), &saved_) != 0) Fail("DCB read error.");
     savedValid_ = true;
 
     termios settings = saved_;
