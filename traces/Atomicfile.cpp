@@ -1,0 +1,104 @@
+#include "traces/Atomicfile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <chrono>
+#include <string>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int MaxLinkDepth = 40;      // the kernel's own limit on nested symbolic links
+constexpr int MaxNameAttempts = 64;   // names taken by other writers before giving up
+constexpr mode_t NewFileMode = 0666;  // narrowed by the umask, like any newly created file
+
+fs::path FollowLinks(fs::path path) {
+    std::error_code ec;
+    for (int depth = 0; depth < MaxLinkDepth && fs::is_symlink(path, ec); ++depth) {
+        const fs::path link = fs::read_symlink(path, ec);
+        if (ec) break;
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return path;
+}
+
+fs::path FolderOf(const fs::path& path) {
+    return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
+
+std::string TempSuffix() {
+    static std::atomic<unsigned> counter{0};
+    const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
+    return ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
+           std::to_string(static_cast<unsigned long long>(ticks) % 1000000u);
+}
+
+}  // namespace
+
+AtomicFile::AtomicFile(const fs::path& target) : target_(FollowLinks(target)) {
+    const fs::path folder = FolderOf(target_);
+    const std::string base = "." + target_.filename().string();
+    int error = 0;
+    for (int attempt = 0; attempt < MaxNameAttempts; ++attempt) {
+        fs::path candidate = folder / (base + TempSuffix());
+        const int fd =
+            ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NewFileMode);
+        if (fd >= 0) {
+            fd_.reset(fd);
+            temp_ = std::move(candidate);
+            break;
+        }
+        error = errno;
+        if (error != EEXIST) break;
+    }
+    if (!fd_) Fail("cannot create a file in the folder", error);
+    struct stat old {};
+    // Keep the permissions a user gave the old file; a new file gets the umask's.
+    if (::stat(target_.c_str(), &old) == 0 && S_ISREG(old.st_mode))
+        ::fchmod(fd_.get(), old.st_mode & 07777);
+}
+
+AtomicFile::~AtomicFile() {
+    if (committed_ || temp_.empty()) return;
+    fd_.reset();
+    ::unlink(temp_.c_str());
+}
+
+void AtomicFile::Write(std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd_.get(), data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            Fail("cannot write", errno);
+        }
+        data.remove_prefix(static_cast<size_t>(written));
+    }
+}
+
+void AtomicFile::Commit() {
+    if (::fsync(fd_.get()) != 0) Fail("cannot flush", errno);
+    if (::close(fd_.release()) != 0) Fail("cannot close", errno);
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) Fail("cannot replace", errno);
+    committed_ = true;
+    // The rename itself is durable only once the folder is flushed. Some file systems refuse
+    // fsync on a folder; the new file is in place either way, so that is not a failure.
+    UniqueFd folder(::open(FolderOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (folder) ::fsync(folder.get());
+}
+
+void AtomicFile::Fail(const char* what, int error) const {
+    const std::string reason = std::system_category().message(error);
+    throw AtomicFileError("Unable to save " + target_.string() + ": " + what + " (" + reason + ")");
+}
+
+void WriteFileAtomic(const fs::path& path, std::string_view data) {
+    AtomicFile file(path);
+    file.Write(data);
+    file.Commit();
+}

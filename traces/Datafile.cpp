@@ -1,0 +1,233 @@
+#include "traces/Datafile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstdint>
+#include <system_error>
+
+#include "link/Uniquefd.h"
+#include "traces/Atomicfile.h"
+
+namespace datafile {
+namespace {
+
+constexpr std::string_view TimeKey = "Time";
+constexpr std::string_view LineEnd = "\r\n";
+constexpr char Tab = '\t';
+constexpr int PeriodRow = 2;            // the first row whose time is not 0
+constexpr size_t MaxIntegerChars = 24;  // "-9223372036854775808" and then some
+constexpr size_t ReadChunk = 1 << 16;
+
+template <typename Int>
+void AppendInteger(std::string& out, Int value) {
+    char buffer[MaxIntegerChars];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    out.append(buffer, result.ptr);
+}
+
+/// Lines end with CR LF, a lone CR or a lone LF; a last line without an end counts.
+class LineReader {
+  public:
+    explicit LineReader(std::string_view text) : rest_(text) {}
+
+    std::optional<std::string_view> Next() {
+        if (rest_.empty()) return std::nullopt;
+        const size_t end = rest_.find_first_of("\r\n");
+        const std::string_view line = rest_.substr(0, end);
+        if (end == std::string_view::npos) {
+            rest_ = {};
+        } else {
+            const bool crlf =
+                rest_[end] == '\r' && end + 1 < rest_.size() && rest_[end + 1] == '\n';
+            rest_.remove_prefix(end + (crlf ? 2 : 1));
+        }
+        return line;
+    }
+
+  private:
+    std::string_view rest_;
+};
+
+/// Fields are separated by runs of characters 1 to 32 (TAB, space, control characters).
+class FieldReader {
+  public:
+    explicit FieldReader(std::string_view line) : rest_(line) {}
+
+    std::optional<std::string_view> Next() {
+        size_t start = 0;
+        while (start < rest_.size() && IsSeparator(rest_[start])) ++start;
+        if (start == rest_.size()) return std::nullopt;
+        size_t end = start;
+        while (end < rest_.size() && !IsSeparator(rest_[end])) ++end;
+        const std::string_view field = rest_.substr(start, end - start);
+        rest_.remove_prefix(end);
+        return field;
+    }
+
+  private:
+    static bool IsSeparator(char c) {
+        const auto code = static_cast<unsigned char>(c);
+        return code >= 1 && code <= ' ';
+    }
+    std::string_view rest_;
+};
+
+/// Plain decimal with an optional sign, the whole field, within 32 bits.
+std::optional<std::int32_t> ParseInteger(std::string_view field) {
+    if (!field.empty() && field.front() == '+') {
+        field.remove_prefix(1);
+        if (!field.empty() && field.front() == '-') return std::nullopt;
+    }
+    std::int32_t value = 0;
+    const char* end = field.data() + field.size();
+    const auto result = std::from_chars(field.data(), end, value);
+    if (result.ec != std::errc{} || result.ptr != end) return std::nullopt;
+    return value;
+}
+
+LoadResult Failed(LoadResult result, int line, std::string_view why) {
+    result.ok = false;
+    result.message = BadFormatMessage;
+    result.detail = "line " + std::to_string(line) + ": " + std::string(why);
+    return result;
+}
+
+DataFileText Unreadable(std::string detail) {
+    DataFileText file;
+    file.message = BadFormatMessage;
+    file.detail = std::move(detail);
+    return file;
+}
+
+std::optional<std::string> ReadWhole(const std::filesystem::path& path, int& error) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
+        error = errno;
+        return std::nullopt;
+    }
+    std::string text;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode))
+        text.reserve(static_cast<size_t>(info.st_size));
+    char chunk[ReadChunk];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
+        if (got == 0) return text;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = errno;
+            return std::nullopt;
+        }
+        text.append(chunk, static_cast<size_t>(got));
+    }
+}
+
+}  // namespace
+
+std::string FormatDataFile(const TraceStore& store, const TraceVisibility& visible,
+                           int samplePeriodMs) {
+    int shown = 0;
+    for (bool v : visible) shown += v ? 1 : 0;
+    std::string out;
+    // Room for the widest numbers, so the text is built without growing.
+    out.reserve((static_cast<size_t>(store.count()) + 1) * (shown + 1) * (MaxIntegerChars / 2));
+
+    out += TimeKey;
+    for (int trace = 0; trace < TraceCount; ++trace) {
+        if (!visible[trace]) continue;
+        out += Tab;
+        out += TraceKeys[trace];
+    }
+    out += LineEnd;
+
+    for (int i = 0; i < store.count(); ++i) {
+        // 18000 x a large period does not fit 32 bits.
+        AppendInteger(out, static_cast<std::int64_t>(i) * samplePeriodMs);
+        for (int trace = 0; trace < TraceCount; ++trace) {
+            if (!visible[trace]) continue;
+            out += Tab;
+            AppendInteger(out, store.value(trace, i));
+        }
+        out += LineEnd;
+    }
+    return out;
+}
+
+SaveResult SaveDataFile(const std::filesystem::path& path, TraceStore& store,
+                        const TraceVisibility& visible, int samplePeriodMs) {
+    SaveResult result;
+    try {
+        WriteFileAtomic(path, FormatDataFile(store, visible, samplePeriodMs));
+    } catch (const AtomicFileError& e) {
+        result.message = SaveFailedMessage;
+        result.detail = e.what();
+        return result;
+    }
+    store.setModified(false);
+    result.ok = true;
+    return result;
+}
+
+DataFileText CheckHeader(std::string text) {
+    const std::optional<std::string_view> header = LineReader(text).Next();
+    if (!header) return Unreadable("the file is empty");
+    if (header->find(TimeKey) == std::string_view::npos)
+        return Unreadable("no \"Time\" in the header line");
+
+    DataFileText file;
+    file.ok = true;
+    for (int trace = 0; trace < TraceCount; ++trace)
+        file.visible[trace] = header->find(TraceKeys[trace]) != std::string_view::npos;
+    file.text = std::move(text);
+    return file;
+}
+
+DataFileText ReadDataFile(const std::filesystem::path& path) {
+    int error = 0;
+    std::optional<std::string> text = ReadWhole(path, error);
+    if (!text) return Unreadable(std::system_category().message(error));
+    return CheckHeader(std::move(*text));
+}
+
+LoadResult LoadRows(const DataFileText& file, TraceStore& store) {
+    if (!file.ok) return Failed({}, 0, "the header was not accepted");
+    store.Clear();
+    LoadResult result;
+    LineReader lines(file.text);
+    lines.Next();  // the header
+    int line = 0;
+    while (const std::optional<std::string_view> text = lines.Next()) {
+        ++line;
+        if (store.count() == TraceCapacity) {
+            result.droppedRows = 1;
+            while (lines.Next()) ++result.droppedRows;
+            break;
+        }
+        FieldReader fields(*text);
+        const std::optional<std::string_view> time = fields.Next();
+        if (line == PeriodRow) {
+            const std::optional<std::int32_t> period = time ? ParseInteger(*time) : std::nullopt;
+            if (!period) return Failed(std::move(result), line, "the time is not an integer");
+            // A period of 0 or less has no time axis and would become the poll interval.
+            if (*period > 0) result.samplePeriodMs = *period;
+        }
+        TraceSample sample{};
+        for (int trace = 0; trace < TraceCount; ++trace) {
+            if (!file.visible[trace]) continue;
+            const std::optional<std::string_view> field = fields.Next();
+            if (!field) return Failed(std::move(result), line, "too few fields");
+            const std::optional<std::int32_t> value = ParseInteger(*field);
+            if (!value) return Failed(std::move(result), line, "a field is not an integer");
+            sample[trace] = *value;
+        }
+        store.Append(sample);
+    }
+    result.ok = true;
+    return result;
+}
+
+}  // namespace datafile

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "traces/Tracestore.h"
+
+/// The data file (*.dat): tab-separated text, CR LF line ends, header "Time" plus the keys of
+/// the visible traces, then one row per sample: the time in ms and the stored integers.
+namespace datafile {
+
+inline constexpr std::string_view BadFormatMessage = "Bad file format.";
+inline constexpr std::string_view SaveFailedMessage = "Unable to save file.";
+
+/// One flag per trace in storage order: the trace check boxes.
+using TraceVisibility = std::array<bool, TraceCount>;
+
+/// The whole text of a data file: the header, then rows 0 .. count-1 of the visible traces with
+/// the time i x `samplePeriodMs`.
+std::string FormatDataFile(const TraceStore& store, const TraceVisibility& visible,
+                           int samplePeriodMs);
+
+struct SaveResult {
+    bool ok = false;
+    std::string message;  ///< SaveFailedMessage on failure, else empty
+    std::string detail;   ///< the system's reason on failure, for a log
+};
+
+/// Writes the data file to `path`, replacing it only once the new file is complete on disk.
+/// On success clears `store.modified`; on failure the old file and `modified` are untouched.
+/// Never throws for I/O.
+SaveResult SaveDataFile(const std::filesystem::path& path, TraceStore& store,
+                        const TraceVisibility& visible, int samplePeriodMs);
+
+/// A data file read whole, with its header checked. Nothing has been loaded yet.
+struct DataFileText {
+    bool ok = false;            ///< readable, at least one line, "Time" in the header
+    std::string message;        ///< BadFormatMessage when not ok
+    std::string detail;         ///< why it failed, for a log
+    TraceVisibility visible{};  ///< traces whose key occurs in the header (valid when ok)
+    std::string text;           ///< the whole file
+};
+
+/// Reads `path` and checks its header. Touches no state; never throws for I/O.
+DataFileText ReadDataFile(const std::filesystem::path& path);
+/// The same check over a file's text already in memory.
+DataFileText CheckHeader(std::string text);
+
+struct LoadResult {
+    bool ok = false;
+    std::string message;  ///< BadFormatMessage on failure, else empty
+    std::string detail;   ///< which line failed and why
+    /// Time field of the second data row, when that row was reached and its time is positive.
+    std::optional<int> samplePeriodMs;
+    /// Rows after the first TraceCapacity rows: the store has no room for them, they were
+    /// neither read nor stored, and the load still counts as a success.
+    int droppedRows = 0;
+};
+
+/// Clears `store` and fills it from the rows of `file`, which must have passed the header
+/// check (the caller stops acquisition first). Fields of each row go to the visible traces in
+/// storage order, whatever the order of the header's keys. On a bad row the store keeps the
+/// complete rows before it. Never stores beyond index TraceCapacity - 1; `modified` is left
+/// alone.
+LoadResult LoadRows(const DataFileText& file, TraceStore& store);
+
+}  // namespace datafile
