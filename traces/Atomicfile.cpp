@@ -17,6 +17,7 @@ namespace {
 constexpr int MaxLinkDepth = 40;      // the kernel's own limit on nested symbolic links
 constexpr int MaxNameAttempts = 64;   // names taken by other writers before giving up
 constexpr mode_t NewFileMode = 0666;  // narrowed by the umask, like any newly created file
+constexpr size_t ReadChunk = 1 << 16;
 
 fs::path FollowLinks(fs::path path) {
     std::error_code ec;
@@ -101,4 +102,27 @@ void WriteFileAtomic(const fs::path& path, std::string_view data) {
     AtomicFile file(path);
     file.Write(data);
     file.Commit();
+}
+
+std::optional<std::string> ReadWholeFile(const fs::path& path, int& error) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
+        error = errno;
+        return std::nullopt;
+    }
+    std::string text;
+    struct stat info {};
+    if (::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode))
+        text.reserve(static_cast<size_t>(info.st_size));
+    char chunk[ReadChunk];
+    for (;;) {
+        const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
+        if (got == 0) return text;
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            error = errno;
+            return std::nullopt;
+        }
+        text.append(chunk, static_cast<size_t>(got));
+    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -48,3 +49,7 @@ class AtomicFile {
 /// Writes `data` as the whole new contents of `path` through an AtomicFile.
 /// Throws AtomicFileError; `path` is then as it was before.
 void WriteFileAtomic(const std::filesystem::path& path, std::string_view data);
+
+/// Reads the whole of `path`. Empty with `error` set to the errno value when it cannot be
+/// opened or read (a folder cannot be read).
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& path, int& error);

@@ -1,15 +1,10 @@
 #include "traces/Datafile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <charconv>
 #include <cstdint>
 #include <system_error>
+#include <utility>
 
-#include "link/Uniquefd.h"
 #include "traces/Atomicfile.h"
 
 namespace datafile {
@@ -20,7 +15,6 @@ constexpr std::string_view LineEnd = "\r\n";
 constexpr char Tab = '\t';
 constexpr int PeriodRow = 2;            // the first row whose time is not 0
 constexpr size_t MaxIntegerChars = 24;  // "-9223372036854775808" and then some
-constexpr size_t ReadChunk = 1 << 16;
 
 template <typename Int>
 void AppendInteger(std::string& out, Int value) {
@@ -103,29 +97,6 @@ DataFileText Unreadable(std::string detail) {
     return file;
 }
 
-std::optional<std::string> ReadWhole(const std::filesystem::path& path, int& error) {
-    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (!fd) {
-        error = errno;
-        return std::nullopt;
-    }
-    std::string text;
-    struct stat info {};
-    if (::fstat(fd.get(), &info) == 0 && S_ISREG(info.st_mode))
-        text.reserve(static_cast<size_t>(info.st_size));
-    char chunk[ReadChunk];
-    for (;;) {
-        const ssize_t got = ::read(fd.get(), chunk, sizeof chunk);
-        if (got == 0) return text;
-        if (got < 0) {
-            if (errno == EINTR) continue;
-            error = errno;
-            return std::nullopt;
-        }
-        text.append(chunk, static_cast<size_t>(got));
-    }
-}
-
 }  // namespace
 
 std::string FormatDataFile(const TraceStore& store, const TraceVisibility& visible,
@@ -188,7 +159,7 @@ DataFileText CheckHeader(std::string text) {
 
 DataFileText ReadDataFile(const std::filesystem::path& path) {
     int error = 0;
-    std::optional<std::string> text = ReadWhole(path, error);
+    std::optional<std::string> text = ReadWholeFile(path, error);
     if (!text) return Unreadable(std::system_category().message(error));
     return CheckHeader(std::move(*text));
 }
