@@ -1,0 +1,71 @@
+#pragma once
+
+#include "app/Connection.h"
+#include "app/Controlpanel.h"
+#include "traces/Tracestore.h"
+
+enum class AcqState { Stopped = 0, Paused = 1, Running = 2 };
+
+/// What the loop asks of the window: the graph and the check marks.
+class AcquisitionView {
+  public:
+    virtual ~AcquisitionView() = default;
+    /// Draw the column of the sample just stored at `index`.
+    virtual void DrawSample(int index) = 0;
+    /// Scroll by 100 when the newest sample has passed the right edge (AutoScroll on).
+    virtual void AutoScrollAfterAppend(int count) = 0;
+    /// New: the store was emptied; repaint, forget the file name, reset the caption.
+    virtual void LogCleared() = 0;
+    /// Start, Pause and Stop show their check marks from this.
+    virtual void StateChanged(AcqState state) = 0;
+};
+
+/// The options the loop consults at every tick.
+struct AcquisitionOptions {
+    bool autoConnect = true;
+    bool autoScroll = true;
+    bool simulate = false;
+    bool freeze = false;
+};
+
+/// The heartbeat: each tick polls the station, refreshes the panel and, while Running,
+/// appends one sample; off line it reconnects and may feed simulated samples.
+class Acquisition {
+  public:
+    Acquisition(Connection& connection, ControlPanel& panel, TraceStore& store,
+                AcquisitionView& view)
+        : connection_(connection), panel_(panel), store_(store), view_(view) {}
+
+    AcquisitionOptions& options() noexcept { return options_; }
+    const AcquisitionOptions& options() const noexcept { return options_; }
+    AcqState state() const noexcept { return state_; }
+    const TraceSample& live() const noexcept { return live_; }
+
+    /// One poll: link errors take the connection off line silently; other errors pass.
+    void Tick();
+
+    void Start();
+    void Pause();
+    void Stop();
+    /// Empties the store and clears `modified`; acquisition goes on.
+    void New();
+
+    /// Amplitude and offsets of the simulated sine.
+    static TraceSample SimulatedSample(double phase);
+    static constexpr double SimulationStep = 0.05;
+
+  private:
+    void PollStation();
+    void SimulateOffLine();
+    void AfterAppend(bool draw);
+    void SetState(AcqState state);
+
+    Connection& connection_;
+    ControlPanel& panel_;
+    TraceStore& store_;
+    AcquisitionView& view_;
+    AcquisitionOptions options_;
+    AcqState state_ = AcqState::Stopped;
+    TraceSample live_{};
+    double phase_ = 0;  // never reset: a new simulated recording continues the sine
+};

@@ -1,0 +1,7 @@
+#include "app/Errorbox.h"
+
+#include <QMessageBox>
+
+void ShowError(QWidget* parent, const std::exception& error) {
+    QMessageBox::critical(parent, QStringLiteral("Tavolin"), QString::fromStdString(error.what()));
+}

@@ -1,0 +1,240 @@
+#include "app/Main.h"
+
+#include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QVBoxLayout>
+
+#include "app/Errorbox.h"
+#include "app/Panelwidget.h"
+#include "traces/Graphview.h"
+#include "traces/Tracelegend.h"
+
+namespace {
+
+constexpr std::array<int, TMainForm::StatusPanels> StatusWidths = {145, 75, 90, 90, 90, 75,
+                                                                   95,  95, 95, 90, 90};
+
+}  // namespace
+
+TMainForm::TMainForm(std::filesystem::path configPath, std::string defaultDataDir, QWidget* parent)
+    : QMainWindow(parent), configPath_(std::move(configPath)), connection_(link_, *this) {
+    setWindowTitle(QStringLiteral("Tavolin"));
+    setAcceptDrops(true);
+    setMinimumSize(WindowPlacement::MinWidth, WindowPlacement::MinHeight);
+
+    panelWidget_ = new TPanelWidget(this);
+    panel_ = std::make_unique<ControlPanel>(connection_, *panelWidget_, updating_);
+    acquisition_ = std::make_unique<Acquisition>(connection_, *panel_, store_, *this);
+    panelWidget_->Bind(*panel_, [this](const std::exception& e) { ShowError(this, e); });
+
+    BuildActions();
+    BuildMenus();
+    BuildToolBar();
+    setCentralWidget(BuildCentralArea());
+    BuildStatusBar();
+
+    connection_.Disconnect();
+    {
+        Updating::Guard guard(updating_);
+        config_ = LoadConfig(configPath_, defaultDataDir);
+        ApplyConfig();
+    }
+    connection_.cachedParams() = Connection::DefaultCachedParams();
+    acquisition_->Stop();
+
+    pollTimer_.setSingleShot(true);
+    pollTimer_.setTimerType(Qt::PreciseTimer);
+    connect(&pollTimer_, &QTimer::timeout, this, [this] { Tick(); });
+    schedule_.SetPeriod(std::chrono::milliseconds(config_.samplePeriodMs));
+    schedule_.Start(TickSchedule::Clock::now());
+    ScheduleNextTick();
+}
+
+TMainForm::~TMainForm() {
+    link_.Close();
+}
+
+QWidget* TMainForm::BuildCentralArea() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    panelWidget_->setFixedHeight(100);
+    layout->addWidget(panelWidget_);
+
+    auto* logPanel = new QWidget(central);
+    logPanel->setObjectName(QStringLiteral("UnderLogPanel"));
+    auto* logLayout = new QVBoxLayout(logPanel);
+    logLayout->setContentsMargins(0, 0, 0, 0);
+    logLayout->setSpacing(0);
+    scrollBar_ = new QScrollBar(Qt::Horizontal, logPanel);
+    graph_ = new TGraphView(store_, *scrollBar_, logPanel);
+    logLayout->addWidget(graph_, 1);
+    logLayout->addWidget(scrollBar_);
+    layout->addWidget(logPanel, 1);
+
+    legend_ = new TTraceLegend(central);
+    legend_->setFixedHeight(33);
+    layout->addWidget(legend_);
+
+    connect(graph_, &TGraphView::readoutChanged, this, [this](const QStringList& texts) {
+        for (int i = 0; i < texts.size() && i + 1 < StatusPanels; ++i)
+            status_[i + 1]->setText(texts[i]);
+    });
+    connect(graph_, &TGraphView::cursorSwitchedOn, this,
+            [this] { action("acCursor")->setChecked(true); });
+    connect(legend_, &TTraceLegend::traceClicked, this,
+            [this](int, bool) { graph_->SetVisibility(legend_->visibility()); });
+    return central;
+}
+
+void TMainForm::BuildStatusBar() {
+    for (int i = 0; i < StatusPanels; ++i) {
+        status_[i] = new QLabel(this);
+        status_[i]->setFixedWidth(StatusWidths[i]);
+        statusBar()->addWidget(status_[i]);
+    }
+}
+
+QString TMainForm::statusText(int panel) const {
+    return status_[panel]->text();
+}
+
+void TMainForm::ApplyConfig() {
+    const WindowPlacement& w = config_.window;
+    setGeometry(w.left, w.top, std::max(w.width, WindowPlacement::MinWidth),
+                std::max(w.height, WindowPlacement::MinHeight));
+    if (w.state == 2) setWindowState(Qt::WindowMaximized);
+    if (w.state == 1) setWindowState(Qt::WindowMinimized);
+    connection_.SetSelectedPort(config_.SelectedPort());
+    action("acSimulate")->setChecked(config_.simulate);
+    acquisition_->options().simulate = config_.simulate;
+    legend_->SetVisibility(config_.show);
+    graph_->SetVisibility(config_.show);
+    panelWidget_->SetChecked(PanelView::Box::PidH, config_.pidH);
+    panelWidget_->SetChecked(PanelView::Box::PidF, config_.pidF);
+    acquisition_->options().autoConnect = config_.autoConnect;
+    acquisition_->options().autoScroll = config_.autoScroll;
+    graph_->SetAutoScroll(config_.autoScroll);
+    graph_->SetSamplePeriod(config_.samplePeriodMs);
+    graph_->SetColours(config_.colours);
+    legend_->SetColours(config_.colours);
+}
+
+void TMainForm::CollectConfig() {
+    WindowPlacement& w = config_.window;
+    w.state = isMaximized() ? 2 : isMinimized() ? 1 : 0;
+    if (w.state == 0) {
+        w.left = x();
+        w.top = y();
+        w.width = width();
+        w.height = height();
+    }
+    config_.SetSelectedPort(connection_.selectedPort());
+    config_.simulate = action("acSimulate")->isChecked();
+    config_.show = legend_->visibility();
+    config_.pidH = panelWidget_->Checked(PanelView::Box::PidH);
+    config_.pidF = panelWidget_->Checked(PanelView::Box::PidF);
+    config_.autoScroll = acquisition_->options().autoScroll;
+    config_.autoConnect = acquisition_->options().autoConnect;
+    config_.colours = graph_->colours();
+}
+
+void TMainForm::SaveSettings() {
+    CollectConfig();
+    try {
+        SaveConfig(configPath_, config_, isMaximized());
+    } catch (const std::exception& e) {
+        QMessageBox::critical(this, QStringLiteral("Tavolin"), QString::fromStdString(e.what()));
+    }
+}
+
+void TMainForm::closeEvent(QCloseEvent* event) {
+    if (store_.modified()) {
+        const auto answer = QMessageBox::question(
+            this, QStringLiteral("Tavolin"), QStringLiteral("Data modified. Save changes?"),
+            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        if (answer == QMessageBox::Cancel) {
+            event->ignore();
+            return;
+        }
+        if (answer == QMessageBox::Yes) SaveDataFileAs();
+    }
+    pollTimer_.stop();
+    SaveSettings();
+    link_.Close();
+    event->accept();
+}
+
+// Poll loop
+
+void TMainForm::ScheduleNextTick() {
+    pollTimer_.start(schedule_.DelayFrom(TickSchedule::Clock::now()));
+}
+
+void TMainForm::Tick() {
+    RunGuarded(this, [this] { acquisition_->Tick(); });
+    schedule_.TickDone(TickSchedule::Clock::now());
+    ScheduleNextTick();
+}
+
+// ConnectionView
+
+void TMainForm::ShowConnection(const std::string& text) {
+    if (status_[0]) status_[0]->setText(QString::fromStdString(text));
+}
+
+void TMainForm::Connected() {
+    if (config_.autoRead) panel_->ReadParams();
+}
+
+void TMainForm::KindChanged(DeviceKind kind) {
+    if (panel_) panel_->ApplyKind(kind);
+}
+
+// AcquisitionView
+
+void TMainForm::DrawSample(int index) {
+    graph_->DrawSamples(index, index);
+}
+
+void TMainForm::AutoScrollAfterAppend(int count) {
+    graph_->AutoScrollAfterAppend(count);
+}
+
+void TMainForm::LogCleared() {
+    graph_->SetPos(0);
+    graph_->RepaintAll();
+    fileName_.clear();
+    setWindowTitle(QStringLiteral("Tavolin"));
+}
+
+void TMainForm::StateChanged(AcqState state) {
+    action("acStart")->setChecked(state == AcqState::Running);
+    action("acPause")->setChecked(state == AcqState::Paused);
+    action("acStop")->setChecked(false);
+}
+
+// Drops
+
+void TMainForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TMainForm::dropEvent(QDropEvent* event) {
+    const auto urls = event->mimeData()->urls();
+    for (const QUrl& url : urls) {
+        if (!url.isLocalFile()) continue;
+        event->acceptProposedAction();
+        const QString path = url.toLocalFile();
+        RunGuarded(this, [&] { OpenDataFile(path); });
+        return;  // only the first file is opened
+    }
+}

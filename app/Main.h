@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QMainWindow>
+#include <QTimer>
+#include <array>
+#include <filesystem>
+#include <memory>
+
+#include "app/Acquisition.h"
+#include "app/Config.h"
+#include "app/Connection.h"
+#include "app/Controlpanel.h"
+#include "app/Tickschedule.h"
+#include "app/Updating.h"
+#include "link/Wakeport.h"
+#include "traces/Tracestore.h"
+
+class QAction;
+class QLabel;
+class QScrollBar;
+class TGraphView;
+class TPanelWidget;
+class TTraceLegend;
+
+/// The one window: it owns the link, the store, the connection, the panel and the poll loop
+/// for the whole run, lays out the controls and forwards their events to the core.
+class TMainForm : public QMainWindow, private ConnectionView, private AcquisitionView {
+    Q_OBJECT
+
+  public:
+    static constexpr int StatusPanels = 11;
+
+    /// Reads the configuration file at `configPath`; `defaultDataDir` is DataDir's default.
+    TMainForm(std::filesystem::path configPath, std::string defaultDataDir,
+              QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Read access for tests and the dialogs.
+    Connection& connection() { return connection_; }
+    Acquisition& acquisition() { return *acquisition_; }
+    TraceStore& store() { return store_; }
+    const Config& config() const { return config_; }
+    QString statusText(int panel) const;
+    QAction* action(const char* name) const;
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    // ConnectionView
+    void ShowConnection(const std::string& text) override;
+    void Connected() override;
+    void KindChanged(DeviceKind kind) override;
+    // AcquisitionView
+    void DrawSample(int index) override;
+    void AutoScrollAfterAppend(int count) override;
+    void LogCleared() override;
+    void StateChanged(AcqState state) override;
+
+    void BuildActions();
+    void BuildMenus();
+    void BuildToolBar();
+    QWidget* BuildCentralArea();
+    void BuildStatusBar();
+    void ApplyConfig();
+    void CollectConfig();
+    void SaveSettings();
+
+    void Tick();
+    void ScheduleNextTick();
+    void ConnectAction();
+    void OpenDataFile(const QString& path);
+    void SaveDataFileAs();
+    void OpenAction();
+    void CutLeft();
+    void CutRight();
+
+    std::filesystem::path configPath_;
+    Config config_;
+    TWakePort link_;
+    TraceStore store_;
+    Updating updating_;
+    Connection connection_;
+    TPanelWidget* panelWidget_ = nullptr;  // owned by the window
+    std::unique_ptr<ControlPanel> panel_;
+    std::unique_ptr<Acquisition> acquisition_;
+    TickSchedule schedule_{std::chrono::milliseconds(100)};
+    QTimer pollTimer_;
+    std::string fileName_;
+
+    TGraphView* graph_ = nullptr;
+    QScrollBar* scrollBar_ = nullptr;
+    TTraceLegend* legend_ = nullptr;
+    std::array<QLabel*, StatusPanels> status_{};
+};

@@ -1,0 +1,227 @@
+// The main window's actions: captions, shortcuts, hints, menus, tool bar and what each runs.
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QToolBar>
+
+#include "app/Errorbox.h"
+#include "app/Main.h"
+#include "app/Panelwidget.h"
+#include "app/Waitcursor.h"
+#include "link/Connect.h"
+#include "traces/Datafile.h"
+#include "traces/Graphview.h"
+#include "traces/Tracelegend.h"
+
+namespace {
+
+struct ActionSpec {
+    const char* name;
+    const char* caption;
+    const char* shortcut;
+    const char* hint;
+    bool checkable;
+};
+
+// Alt+S belongs to Start: recording is what the key is pressed for, and one key cannot run
+// two actions. Save Params keeps its menu item and tool tip.
+constexpr ActionSpec Actions[] = {
+    {"acNew", "&New", "Ctrl+N", "New file", false},
+    {"acOpen", "&Open...", "Ctrl+O", "Open file", false},
+    {"acSaveas", "&Save as...", "Ctrl+S", "Save file", false},
+    {"acExit", "E&xit", "Alt+X", "Exit", false},
+    {"acConnect", "Connect...", "Alt+C", "Connect", false},
+    {"acDisconnect", "Disconnect", "Alt+D", "Disconnect", false},
+    {"acRead", "Read Params", "Alt+R", "Read params from device", false},
+    {"acWrite", "Write Params", "Alt+W", "Write params to device", false},
+    {"acParOpen", "Open Params...", "Alt+O", "Read params from file", false},
+    {"acParSave", "Save Params...", "", "Save params to file", false},
+    {"acStart", "Start", "Alt+S", "Start", true},
+    {"acPause", "Pause", "Alt+U", "Pause", true},
+    {"acStop", "Stop", "Alt+P", "Stop", false},
+    {"acSettings", "Settings...", "F9", "Settings", false},
+    {"acFreeze", "Freeze", "Alt+F", "Freeze Graph Update", true},
+    {"acCursor", "C&ursor", "Alt+Y", "Cursor on/off", true},
+    {"acCutL", "Cut Left", "Ctrl+L", "Cut traces on the left of cursor", false},
+    {"acCutR", "Cut Right", "Ctrl+R", "Cut traces on the right of cursor", false},
+    {"acSimulate", "Simulate Data", "Ctrl+M", "Simulate Data", true},
+    {"acColours", "&Colours...", "Alt+L", "Change colours", false},
+    {"acAbout", "&About...", "F1", "About", false},
+};
+
+}  // namespace
+
+QAction* TMainForm::action(const char* name) const {
+    return findChild<QAction*>(QString::fromLatin1(name));
+}
+
+void TMainForm::BuildActions() {
+    for (const ActionSpec& spec : Actions) {
+        auto* a = new QAction(QString::fromUtf8(spec.caption), this);
+        a->setObjectName(QString::fromLatin1(spec.name));
+        if (*spec.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
+        a->setToolTip(QString::fromUtf8(spec.hint));
+        a->setStatusTip(QString::fromUtf8(spec.hint));
+        a->setCheckable(spec.checkable);
+        addAction(a);
+    }
+    // The Stop menu item also answers Alt+T.
+    action("acStop")->setShortcuts(
+        {QKeySequence(QStringLiteral("Alt+P")), QKeySequence(QStringLiteral("Alt+T"))});
+
+    const auto on = [this](const char* name, auto&& handler) {
+        QAction* a = action(name);
+        connect(a, &QAction::triggered, this, [this, handler](bool) { RunGuarded(this, handler); });
+    };
+    on("acNew", [this] { acquisition_->New(); });
+    on("acOpen", [this] { OpenAction(); });
+    on("acSaveas", [this] { SaveDataFileAs(); });
+    on("acExit", [this] { close(); });
+    on("acConnect", [this] { ConnectAction(); });
+    on("acDisconnect", [this] { connection_.Disconnect(); });
+    on("acRead", [this] { panel_->ReadParams(); });
+    on("acWrite", [this] { panel_->WriteParams(); });
+    on("acStart", [this] { acquisition_->Start(); });
+    on("acPause", [this] { acquisition_->Pause(); });
+    on("acStop", [this] { acquisition_->Stop(); });
+    on("acFreeze", [this] {
+        const bool frozen = action("acFreeze")->isChecked();
+        acquisition_->options().freeze = frozen;
+        graph_->SetFreeze(frozen);
+    });
+    on("acCursor", [this] { graph_->SetCursor(action("acCursor")->isChecked()); });
+    on("acCutL", [this] { CutLeft(); });
+    on("acCutR", [this] { CutRight(); });
+    on("acSimulate",
+       [this] { acquisition_->options().simulate = action("acSimulate")->isChecked(); });
+}
+
+void TMainForm::BuildMenus() {
+    const auto add = [this](QMenu* menu, std::initializer_list<const char*> names) {
+        for (const char* name : names) {
+            if (*name == '-') {
+                menu->addSeparator();
+            } else {
+                menu->addAction(action(name));
+            }
+        }
+    };
+    add(menuBar()->addMenu(QStringLiteral("&File")),
+        {"acNew", "acOpen", "acSaveas", "-", "acExit"});
+    add(menuBar()->addMenu(QStringLiteral("&Device")),
+        {"acConnect", "acDisconnect", "-", "acRead", "acWrite", "-", "acParOpen", "acParSave", "-",
+         "acStart", "acPause", "acStop", "-", "acSettings"});
+    add(menuBar()->addMenu(QStringLiteral("&View")),
+        {"acFreeze", "acCursor", "-", "acCutL", "acCutR", "-", "acSimulate", "-", "acColours"});
+    add(menuBar()->addMenu(QStringLiteral("&Help")), {"acAbout"});
+}
+
+void TMainForm::BuildToolBar() {
+    QToolBar* bar = addToolBar(QStringLiteral("ToolBar"));
+    bar->setObjectName(QStringLiteral("ToolBar"));
+    bar->setMovable(false);
+    bar->setFixedHeight(26);
+    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    const char* order[] = {"acNew",        "acOpen",  "acSaveas",   "|",       "acConnect",
+                           "acDisconnect", "|",       "acRead",     "acWrite", "|",
+                           "acStart",      "acPause", "acStop",     "|",       "acFreeze",
+                           "acCursor",     "|",       "acSettings", "|",       "acColours"};
+    for (const char* name : order) {
+        if (*name == '|') {
+            bar->addSeparator();
+        } else {
+            bar->addAction(action(name));
+        }
+    }
+}
+
+void TMainForm::ConnectAction() {
+    connection_.GoOffLine();
+    std::string chosen;
+    {
+        TConnectForm dialog(link_, config_.extraPorts, chosen, this);
+        dialog.exec();
+    }
+    connection_.SetSelectedPort(chosen);
+    connection_.ConnectSelected();
+}
+
+void TMainForm::CutLeft() {
+    if (!graph_->cursorOn() || !store_.CutLeft(graph_->cursorSample())) return;
+    graph_->SetCursorColumn(0);
+    graph_->SetPos(0);
+    graph_->RepaintAll();
+}
+
+void TMainForm::CutRight() {
+    if (!graph_->cursorOn() || !store_.CutRight(graph_->cursorSample())) return;
+    graph_->RepaintAll();
+}
+
+void TMainForm::OpenAction() {
+    const QString path = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Open"), QString::fromStdString(config_.dataDir),
+        QStringLiteral("Data files (*.dat);;All files (*)"));
+    if (!path.isEmpty()) OpenDataFile(path);
+}
+
+void TMainForm::OpenDataFile(const QString& path) {
+    WaitCursor wait;
+    const datafile::DataFileText file = datafile::ReadDataFile(path.toStdString());
+    if (!file.ok) {
+        QMessageBox::critical(this, QStringLiteral("Tavolin"),
+                              QString::fromStdString(file.message));
+        return;
+    }
+    acquisition_->Stop();
+    config_.dataDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    const datafile::LoadResult loaded = datafile::LoadRows(file, store_);
+    legend_->SetVisibility(file.visible);
+    graph_->SetVisibility(file.visible);
+    if (loaded.samplePeriodMs) {
+        config_.samplePeriodMs = *loaded.samplePeriodMs;
+        schedule_.SetPeriod(std::chrono::milliseconds(config_.samplePeriodMs));
+        graph_->SetSamplePeriod(config_.samplePeriodMs);
+    }
+    graph_->SetPos(0);
+    graph_->RepaintAll();
+    if (!loaded.ok) {
+        QMessageBox::critical(this, QStringLiteral("Tavolin"),
+                              QString::fromStdString(loaded.message));
+        return;
+    }
+    fileName_ = path.toStdString();
+    setWindowTitle(QStringLiteral("Tavolin - ") + QFileInfo(path).fileName());
+    if (loaded.droppedRows > 0) {
+        QMessageBox::warning(
+            this, QStringLiteral("Tavolin"),
+            QStringLiteral("The file holds %1 more samples than the log can keep; the first %2 "
+                           "were loaded.")
+                .arg(loaded.droppedRows)
+                .arg(TraceCapacity));
+    }
+}
+
+void TMainForm::SaveDataFileAs() {
+    const QString path = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Save as"), QString::fromStdString(config_.dataDir),
+        QStringLiteral("Data files (*.dat);;All files (*)"));
+    if (path.isEmpty()) return;
+    QString target = path;
+    if (QFileInfo(target).suffix().isEmpty()) target += QStringLiteral(".dat");
+    config_.dataDir = QFileInfo(target).absolutePath().toStdString() + "/";
+    WaitCursor wait;
+    const datafile::SaveResult saved = datafile::SaveDataFile(
+        target.toStdString(), store_, legend_->visibility(), config_.samplePeriodMs);
+    if (!saved.ok) {
+        QMessageBox::critical(this, QStringLiteral("Tavolin"),
+                              QString::fromStdString(saved.message));
+        return;
+    }
+    fileName_ = target.toStdString();
+    setWindowTitle(QStringLiteral("Tavolin - ") + QFileInfo(target).fileName());
+}

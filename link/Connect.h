@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QDialog>
+#include <string>
+#include <vector>
+
+class QTreeWidget;
+class TWakeCom;
+
+/// "Connect...": lists every serial port with the identity of the station that answered on
+/// it, or "None", and lets the user pick one. OK or a double-click writes the chosen port's
+/// name to the result; Cancel and Escape leave it empty.
+class TConnectForm : public QDialog {
+    Q_OBJECT
+
+  public:
+    /// Scans the ports (the machine's and `extraPorts`) with `link` before showing.
+    TConnectForm(TWakeCom& link, const std::vector<std::string>& extraPorts, std::string& result,
+                 QWidget* parent = nullptr);
+
+    QTreeWidget* list() const { return devList_; }
+
+  private:
+    void Accept();
+
+    std::string& result_;
+    QTreeWidget* devList_;
+};
