@@ -1,0 +1,75 @@
+#include "traces/Atomicfile.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <filesystem>
+
+#include "files/Tempdir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(AtomicFile, ReplacesTheFileAndKeepsItsPermissions) {
+    TempDir dir;
+    WriteText(dir / "a.txt", "old contents, longer than the new");
+    fs::permissions(dir / "a.txt",
+                    fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    WriteFileAtomic(dir / "a.txt", "new");
+    EXPECT_EQ(ReadText(dir / "a.txt"), "new");
+    EXPECT_EQ(fs::status(dir / "a.txt").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    EXPECT_EQ(dir.EntryCount(), 1);
+}
+
+TEST(AtomicFile, WritesThroughASymbolicLink) {
+    TempDir dir;
+    fs::create_directory(dir / "real");
+    WriteText(dir / "real" / "a.txt", "old");
+    fs::create_symlink("real/a.txt", dir / "link.txt");
+    WriteFileAtomic(dir / "link.txt", "new");
+    EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
+    EXPECT_EQ(ReadText(dir / "real" / "a.txt"), "new");
+}
+
+TEST(AtomicFile, UncommittedFileLeavesNothingBehind) {
+    TempDir dir;
+    WriteText(dir / "a.txt", "old");
+    {
+        AtomicFile file(dir / "a.txt");
+        file.Write("half of it");
+        EXPECT_EQ(dir.EntryCount(), 2);
+    }
+    EXPECT_EQ(ReadText(dir / "a.txt"), "old");
+    EXPECT_EQ(dir.EntryCount(), 1);
+}
+
+TEST(AtomicFile, FailureNamesTheFileAndTheReason) {
+    TempDir dir;
+    WriteText(dir / "plain", "x");
+    try {
+        WriteFileAtomic(dir / "plain" / "a.txt", "new");
+        FAIL() << "no error";
+    } catch (const AtomicFileError& e) {
+        const std::string message = e.what();
+        EXPECT_NE(message.find((dir / "plain" / "a.txt").string()), std::string::npos);
+        EXPECT_NE(message.find("Not a directory"), std::string::npos) << message;
+    }
+}
+
+TEST(ReadWholeFile, ReadsEverythingOrTellsWhyNot) {
+    TempDir dir;
+    std::string big(200000, 'x');
+    big += "end";
+    WriteText(dir / "big", big);
+    int error = 0;
+    EXPECT_EQ(ReadWholeFile(dir / "big", error), big);
+    EXPECT_EQ(ReadWholeFile(dir / "missing", error), std::nullopt);
+    EXPECT_EQ(error, ENOENT);
+    EXPECT_EQ(ReadWholeFile(dir.path(), error), std::nullopt);
+    EXPECT_EQ(error, EISDIR);
+}
+
+}  // namespace
