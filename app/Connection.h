@@ -7,7 +7,7 @@
 
 /// What the connection tells the window.
 class ConnectionView {
-public:
+  public:
     virtual ~ConnectionView() = default;
     /// Status bar panel 0: " OFF LINE " or " ON LINE: <identity> (<port>) ".
     virtual void ShowConnection(const std::string& text) = 0;
@@ -21,7 +21,7 @@ public:
 /// The station the window talks to: the chosen port, whether it is on line, which model,
 /// and the heater parameters no panel field shows.
 class Connection {
-public:
+  public:
     /// The heater parameters the panel does not show, sent with every SetParH.
     static HeaterParams DefaultCachedParams() {
         HeaterParams p;
@@ -60,7 +60,7 @@ public:
     }
     static constexpr const char* OffLineText = " OFF LINE ";
 
-private:
+  private:
     void SetKind(DeviceKind kind);
 
     TWakePort& link_;

@@ -4,11 +4,11 @@
 /// this sets off send nothing to the station. Raised for the life of a guard; a guard that
 /// finds it already raised leaves it raised when it ends.
 class Updating {
-public:
+  public:
     bool raised() const noexcept { return raised_; }
 
     class Guard {
-    public:
+      public:
         explicit Guard(Updating& flag) noexcept : flag_(flag), wasRaised_(flag.raised_) {
             flag_.raised_ = true;
         }
@@ -16,11 +16,11 @@ public:
         Guard(const Guard&) = delete;
         Guard& operator=(const Guard&) = delete;
 
-    private:
+      private:
         Updating& flag_;
         bool wasRaised_;
     };
 
-private:
+  private:
     bool raised_ = false;
 };
