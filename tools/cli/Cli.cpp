@@ -1,0 +1,64 @@
+#include "tools/cli/Cli.h"
+
+#include <algorithm>
+
+#include "link/Inouterror.h"
+#include "tools/cli/Dump.h"
+#include "tools/cli/Stationcommands.h"
+
+const std::vector<CliCommand>& CliCommands() {
+    static const std::vector<CliCommand> commands = {
+        {"ports", "[NAME...]", RunPorts},
+        {"info", "", RunInfo},
+        {"status", "", RunStatus},
+        {"dump", "", RunDump},
+    };
+    return commands;
+}
+
+std::string CliUsage() {
+    std::string text = "usage: tavolin-cli [--port NAME] COMMAND [ARGS]\n";
+    for (const auto& c : CliCommands()) {
+        text += std::string("       tavolin-cli [--port NAME] ") + c.name;
+        if (*c.usage) text += std::string(" ") + c.usage;
+        text += '\n';
+    }
+    return text;
+}
+
+namespace {
+
+int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::optional<std::string> port;
+    std::size_t i = 0;
+    for (; i < args.size() && args[i].rfind("--", 0) == 0; ++i) {
+        if (args[i] == "--help") {
+            out << CliUsage();
+            return ExitOk;
+        }
+        if (args[i] != "--port") throw CliUsageError("unknown option " + args[i]);
+        if (++i == args.size()) throw CliUsageError("--port needs a name");
+        port = args[i];
+    }
+    if (i == args.size()) throw CliUsageError("no command");
+    const auto& commands = CliCommands();
+    const auto it = std::find_if(commands.begin(), commands.end(),
+                                 [&](const CliCommand& c) { return args[i] == c.name; });
+    if (it == commands.end()) throw CliUsageError("unknown command " + args[i]);
+    CliContext context{port, {args.begin() + static_cast<long>(i) + 1, args.end()}, out, err};
+    return it->run(context);
+}
+
+}  // namespace
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    try {
+        return Run(args, out, err);
+    } catch (const CliUsageError& e) {
+        err << "tavolin-cli: " << e.what() << '\n' << CliUsage();
+        return ExitUsage;
+    } catch (const EInOutError& e) {
+        err << e.what() << '\n';
+        return ExitLinkError;
+    }
+}

@@ -1,0 +1,53 @@
+#include "tools/cli/Stationcommands.h"
+
+#include "link/Convert.h"
+#include "link/Portlist.h"
+#include "tools/cli/Connection.h"
+#include "tools/cli/Display.h"
+
+namespace {
+
+void ExpectNoArguments(const CliContext& context) {
+    if (!context.args.empty()) throw CliUsageError("unexpected argument " + context.args.front());
+}
+
+}  // namespace
+
+int RunPorts(CliContext& context) {
+    TWakePort port;
+    for (const auto& name : ListPorts(context.args)) {
+        const auto identity = Probe(port, name);
+        context.out << name << '\t' << (identity ? *identity : "None") << '\n';
+    }
+    return 0;
+}
+
+int RunInfo(CliContext& context) {
+    ExpectNoArguments(context);
+    TWakePort port;
+    const Identification id = Connect(port, context.port);
+    context.out << id.identity << '\n'
+                << "kind=" << FormatScaled(static_cast<int>(id.kind), convert::Unscaled) << '\n';
+    return 0;
+}
+
+int RunStatus(CliContext& context) {
+    ExpectNoArguments(context);
+    TWakePort port;
+    const Identification id = Connect(port, context.port);
+    const HeatStatus heat = port.GetHeat();
+    auto& out = context.out;
+    out << "Tset=" << FormatScaled(heat.Tset, convert::Tenths) << '\n'
+        << "Tget=" << FormatScaled(heat.Tget, convert::Tenths) << '\n'
+        << "Tcj=" << FormatScaled(heat.Tcj, convert::Tenths) << '\n'
+        << "Power=" << FormatScaled(heat.Power, convert::Tenths) << '\n'
+        << "PllErr=" << FormatScaled(heat.PllErr, convert::Unscaled) << '\n'
+        << "PllPer=" << FormatScaled(heat.PllPer, convert::Unscaled) << '\n';
+    if (id.kind == DeviceKind::Krf51) {
+        const FanStatus fan = port.GetFan();
+        out << "Vset=" << FormatScaled(fan.Vset, convert::Unscaled) << '\n'
+            << "Vget=" << FormatScaled(fan.Vget, convert::Unscaled) << '\n'
+            << "Pwm=" << FormatScaled(fan.Pwm, convert::Unscaled) << '\n';
+    }
+    return 0;
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include "tools/cli/Clicommand.h"
+
+/// `ports [NAME...]`: the machine's ports plus the names given, each probed with GetInfo;
+/// one line each: name, TAB, the identity text or "None".
+int RunPorts(CliContext& context);
+
+/// `info`: connects as the window does; prints the identity text, then "kind=1" or "kind=2".
+int RunInfo(CliContext& context);
+
+/// `status`: one poll; Key=value lines Tset, Tget, Tcj, Power (one decimal), PllErr, PllPer
+/// and, for a KRF-51, Vset, Vget, Pwm.
+int RunStatus(CliContext& context);

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "link/Records.h"
+#include "tools/station/Faults.h"
+
+/// A command line the station cannot run with; the message says which argument.
+class UsageError : public std::runtime_error {
+  public:
+    using std::runtime_error::runtime_error;
+};
+
+struct StationOptions {
+    bool help = false;
+    std::string link;
+    DeviceKind kind = DeviceKind::Krf51;
+    std::string identity;  // empty: the model's default
+    int wireBaud = 0;      // 0: unpaced
+    std::uint32_t seed = 1;
+    std::string logPath;
+    std::optional<int> simStepMs;  // time per request instead of the wall clock
+    FaultOptions faults;
+};
+
+/// Parses the arguments after the program name. Throws UsageError.
+StationOptions ParseStationOptions(const std::vector<std::string>& args);
+
+/// The one-line usage and the full --help text.
+const char* StationUsage();
+const char* StationHelp();
