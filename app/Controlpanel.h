@@ -8,9 +8,14 @@
 /// The control panel's logic: what each edit sends, the enabling rules, Read Params and
 /// Write Params, and the poll's refresh of the live fields. Every send handler does nothing
 /// while `updating` is raised (the preset handlers excepted); a link error passes to the
-/// caller, which shows it.
+/// caller, which shows it. No handler looks at the connection: off line the closed link drops
+/// every command.
+///
+/// The arrows of UpDown1 step from the set temperature shown: the set point handlers and the
+/// poll put the up/down position at feTset truncated, so a click never jumps back to an old
+/// position.
 class ControlPanel {
-public:
+  public:
     ControlPanel(Connection& connection, PanelView& view, Updating& updating)
         : connection_(connection), view_(view), updating_(updating) {}
 
@@ -23,12 +28,18 @@ public:
     void FanGainsChanged();             // feFKp, feFKi, feFKd
     void FanSetPointChanged();          // feVset, fePwm
     void TimersChanged();               // feTmStb, feTmOff, feThAct
-    void PresetRead();                  // "Read", cbPreset selection
-    void PresetSave();                  // "Save"
-    void PidHClicked();                 // cbPidH
-    void PidFClicked();                 // cbPidF
+    /// GetPreset for the selected entry into fePresetT/V/C. Off line no reply comes, so the
+    /// fields keep what they show.
+    void PresetRead();   // "Read", cbPreset selection
+    void PresetSave();   // "Save"
+    void PidHClicked();  // cbPidH
+    void PidFClicked();  // cbPidF
 
-    /// The fan group follows the station kind: disabled for a heater station.
+    /// Runs the handler of `field`'s change event; fields that only show values have none.
+    void FieldChanged(PanelView::Field field);
+
+    /// The fan group follows the station kind: disabled for a heater station. The kind is
+    /// kept, so that a later click of cbPidF does not enable a fan field of a heater station.
     void ApplyKind(DeviceKind kind);
 
     /// Reads every parameter record into the panel without sending anything back; with
@@ -44,11 +55,22 @@ public:
 
     /// SetParH from cbMode, fePlim, feComp and the cached copy.
     HeaterParams PanelHeaterParams() const;
+    /// SetTimers from the timer fields; ThAct 0 unless Auto Stb is checked.
+    Timers PanelTimers() const;
 
-private:
+  private:
     void SendSetT();
+    void ShowSetTemperatureOnUpDown();
+    void ApplyFanEnabling();
+    void FillPresetList(int lastPreset);
+    PidGains Gains(PanelView::Field kp, PanelView::Field ki, PanelView::Field kd,
+                   PanelView::Box enable) const;
+    void ShowGains(const PidGains& gains, PanelView::Field kp, PanelView::Field ki,
+                   PanelView::Field kd, PanelView::Box enable);
+    int Wire(PanelView::Field field, int scale) const;
 
     Connection& connection_;
     PanelView& view_;
     Updating& updating_;
+    DeviceKind appliedKind_ = DeviceKind::None;
 };

@@ -5,7 +5,9 @@
 ///
 /// Setting a field's value or a box's state from code behaves as the real control does: a
 /// field whose value changes fires its change event (twice if clamped), a PID box whose
-/// state is set fires its click handler. The core's handlers are what those events run.
+/// state changes fires its click handler. Selecting an entry of cbMode or cbPreset from code
+/// fires nothing; only the user's choice runs their handlers. The core's handlers are what
+/// those events run.
 class PanelView {
 public:
     /// Numeric fields, heater group, fan group, timers, presets.
