@@ -44,6 +44,15 @@ bool IsHeader(std::string_view trimmed) {
     return trimmed.size() >= 2 && trimmed.front() == '[' && trimmed.back() == ']';
 }
 
+std::string HeaderLine(std::string_view name) {
+    std::string line;
+    line.reserve(name.size() + 2);
+    line += '[';
+    line += name;
+    line += ']';
+    return line;
+}
+
 bool HasLineBreak(std::string_view text) {
     return text.find_first_of("\r\n") != std::string_view::npos;
 }
@@ -102,8 +111,7 @@ void IniFile::AddLine(std::string_view raw) {
     const bool keep = options_.keepComments;
     if (IsHeader(trimmed)) {
         const std::string_view name = Trim(trimmed.substr(1, trimmed.size() - 2));
-        sections_.push_back(
-            {keep ? std::string(raw) : "[" + std::string(name) + "]", std::string(name), {}});
+        sections_.push_back({keep ? std::string(raw) : HeaderLine(name), std::string(name), {}});
         return;
     }
     const bool comment = trimmed.empty() || trimmed.front() == CommentStart;
@@ -168,7 +176,7 @@ IniFile::Section& IniFile::SectionFor(std::string_view name) {
     if (s != sections_.end()) return *s;
     // Kept files carry their own empty lines; a new section still starts after one.
     if (options_.keepComments) SeparateNewSection();
-    sections_.push_back({"[" + std::string(name) + "]", std::string(name), {}});
+    sections_.push_back({HeaderLine(name), std::string(name), {}});
     return sections_.back();
 }
 

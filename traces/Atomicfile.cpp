@@ -33,21 +33,28 @@ fs::path FolderOf(const fs::path& path) {
     return path.has_parent_path() ? path.parent_path() : fs::path(".");
 }
 
-std::string TempSuffix() {
+/// ".name.tmpPID-N-TICKS": hidden, beside the target, unique among this process's saves.
+std::string TempName(const fs::path& target) {
     static std::atomic<unsigned> counter{0};
     const auto ticks = std::chrono::steady_clock::now().time_since_epoch().count();
-    return ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-           std::to_string(static_cast<unsigned long long>(ticks) % 1000000u);
+    std::string name(".");
+    name += target.filename().string();
+    name += ".tmp";
+    name += std::to_string(::getpid());
+    name += '-';
+    name += std::to_string(counter++);
+    name += '-';
+    name += std::to_string(static_cast<unsigned long long>(ticks) % 1000000u);
+    return name;
 }
 
 }  // namespace
 
 AtomicFile::AtomicFile(const fs::path& target) : target_(FollowLinks(target)) {
     const fs::path folder = FolderOf(target_);
-    const std::string base = "." + target_.filename().string();
     int error = 0;
     for (int attempt = 0; attempt < MaxNameAttempts; ++attempt) {
-        fs::path candidate = folder / (base + TempSuffix());
+        fs::path candidate = folder / TempName(target_);
         const int fd =
             ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, NewFileMode);
         if (fd >= 0) {
