@@ -54,9 +54,9 @@ class IniFile {
     /// True for any non-zero integer, false for 0, `fallback` when missing or not an integer.
     bool ReadBool(std::string_view section, std::string_view key, bool fallback) const;
 
-    /// Sets the key to `value`, written with the key spelled as given (blanks around the value
-    /// do not survive a reload: reads trim them). Throws IniError when a
-    /// name or the value cannot be held in a line (line breaks, "=" in a key, "]" in a section).
+    /// Sets the key to `value`, written with the key spelled as given; blanks around the value
+    /// do not survive a reload, since reads trim them. Throws IniError when a name or the value
+    /// cannot be held in a line (line breaks, "=" in a key, "]" in a section).
     void WriteString(std::string_view section, std::string_view key, std::string_view value);
     /// Writes `value` in decimal.
     void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
