@@ -23,15 +23,14 @@ constexpr std::array<int, TMainForm::StatusPanels> StatusWidths = {145, 75, 90, 
 }  // namespace
 
 TMainForm::TMainForm(std::filesystem::path configPath, std::string defaultDataDir, QWidget* parent)
-    : QMainWindow(parent), configPath_(std::move(configPath)), connection_(link_, *this) {
+    : QMainWindow(parent), configPath_(std::move(configPath)) {
     setWindowTitle(QStringLiteral("Tavolin"));
     setAcceptDrops(true);
     setMinimumSize(WindowPlacement::MinWidth, WindowPlacement::MinHeight);
 
     panelWidget_ = new TPanelWidget(this);
-    panel_ = std::make_unique<ControlPanel>(connection_, *panelWidget_, updating_);
-    acquisition_ = std::make_unique<Acquisition>(connection_, *panel_, store_, *this);
-    panelWidget_->Bind(*panel_, [this](const std::exception& e) { ShowError(this, e); });
+    core_ = std::make_unique<AppCore>(*panelWidget_, *this);
+    panelWidget_->Bind(core_->panel(), [this](const std::exception& e) { ShowError(this, e); });
 
     BuildActions();
     BuildMenus();
@@ -39,14 +38,14 @@ TMainForm::TMainForm(std::filesystem::path configPath, std::string defaultDataDi
     setCentralWidget(BuildCentralArea());
     BuildStatusBar();
 
-    connection_.Disconnect();
+    connection().Disconnect();
     {
-        Updating::Guard guard(updating_);
+        Updating::Guard guard(core_->updating());
         config_ = LoadConfig(configPath_, defaultDataDir);
         ApplyConfig();
     }
-    connection_.cachedParams() = Connection::DefaultCachedParams();
-    acquisition_->Stop();
+    connection().cachedParams() = Connection::DefaultCachedParams();
+    acquisition().Stop();
 
     pollTimer_.setSingleShot(true);
     pollTimer_.setTimerType(Qt::PreciseTimer);
@@ -56,9 +55,7 @@ TMainForm::TMainForm(std::filesystem::path configPath, std::string defaultDataDi
     ScheduleNextTick();
 }
 
-TMainForm::~TMainForm() {
-    link_.Close();
-}
+TMainForm::~TMainForm() = default;
 
 QWidget* TMainForm::BuildCentralArea() {
     auto* central = new QWidget(this);
@@ -75,7 +72,7 @@ QWidget* TMainForm::BuildCentralArea() {
     logLayout->setContentsMargins(0, 0, 0, 0);
     logLayout->setSpacing(0);
     scrollBar_ = new QScrollBar(Qt::Horizontal, logPanel);
-    graph_ = new TGraphView(store_, *scrollBar_, logPanel);
+    graph_ = new TGraphView(store(), *scrollBar_, logPanel);
     logLayout->addWidget(graph_, 1);
     logLayout->addWidget(scrollBar_);
     layout->addWidget(logPanel, 1);
@@ -113,15 +110,17 @@ void TMainForm::ApplyConfig() {
                 std::max(w.height, WindowPlacement::MinHeight));
     if (w.state == 2) setWindowState(Qt::WindowMaximized);
     if (w.state == 1) setWindowState(Qt::WindowMinimized);
-    connection_.SetSelectedPort(config_.SelectedPort());
+    connection().SetSelectedPort(config_.SelectedPort());
     action("acSimulate")->setChecked(config_.simulate);
-    acquisition_->options().simulate = config_.simulate;
+    AcquisitionOptions& options = acquisition().options();
+    options.simulate = config_.simulate;
     legend_->SetVisibility(config_.show);
     graph_->SetVisibility(config_.show);
     panelWidget_->SetChecked(PanelView::Box::PidH, config_.pidH);
     panelWidget_->SetChecked(PanelView::Box::PidF, config_.pidF);
-    acquisition_->options().autoConnect = config_.autoConnect;
-    acquisition_->options().autoScroll = config_.autoScroll;
+    options.autoConnect = config_.autoConnect;
+    options.autoScroll = config_.autoScroll;
+    core_->autoRead = config_.autoRead;
     graph_->SetAutoScroll(config_.autoScroll);
     graph_->SetSamplePeriod(config_.samplePeriodMs);
     graph_->SetColours(config_.colours);
@@ -137,13 +136,14 @@ void TMainForm::CollectConfig() {
         w.width = width();
         w.height = height();
     }
-    config_.SetSelectedPort(connection_.selectedPort());
+    config_.SetSelectedPort(connection().selectedPort());
     config_.simulate = action("acSimulate")->isChecked();
     config_.show = legend_->visibility();
     config_.pidH = panelWidget_->Checked(PanelView::Box::PidH);
     config_.pidF = panelWidget_->Checked(PanelView::Box::PidF);
-    config_.autoScroll = acquisition_->options().autoScroll;
-    config_.autoConnect = acquisition_->options().autoConnect;
+    config_.autoScroll = acquisition().options().autoScroll;
+    config_.autoConnect = acquisition().options().autoConnect;
+    config_.autoRead = core_->autoRead;
     config_.colours = graph_->colours();
 }
 
@@ -157,7 +157,7 @@ void TMainForm::SaveSettings() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (store_.modified()) {
+    if (store().modified()) {
         const auto answer = QMessageBox::question(
             this, QStringLiteral("Tavolin"), QStringLiteral("Data modified. Save changes?"),
             QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -169,7 +169,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     }
     pollTimer_.stop();
     SaveSettings();
-    link_.Close();
+    core_->link().Close();
     event->accept();
 }
 
@@ -180,26 +180,16 @@ void TMainForm::ScheduleNextTick() {
 }
 
 void TMainForm::Tick() {
-    RunGuarded(this, [this] { acquisition_->Tick(); });
+    RunGuarded(this, [this] { acquisition().Tick(); });
     schedule_.TickDone(TickSchedule::Clock::now());
     ScheduleNextTick();
 }
 
-// ConnectionView
+// MainView
 
 void TMainForm::ShowConnection(const std::string& text) {
     if (status_[0]) status_[0]->setText(QString::fromStdString(text));
 }
-
-void TMainForm::Connected() {
-    if (config_.autoRead) panel_->ReadParams();
-}
-
-void TMainForm::KindChanged(DeviceKind kind) {
-    if (panel_) panel_->ApplyKind(kind);
-}
-
-// AcquisitionView
 
 void TMainForm::DrawSample(int index) {
     graph_->DrawSamples(index, index);

@@ -6,14 +6,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Acquisition.h"
+#include "app/Appcore.h"
 #include "app/Config.h"
-#include "app/Connection.h"
-#include "app/Controlpanel.h"
 #include "app/Tickschedule.h"
-#include "app/Updating.h"
-#include "link/Wakeport.h"
-#include "traces/Tracestore.h"
 
 class QAction;
 class QLabel;
@@ -24,7 +19,7 @@ class TTraceLegend;
 
 /// The one window: it owns the link, the store, the connection, the panel and the poll loop
 /// for the whole run, lays out the controls and forwards their events to the core.
-class TMainForm : public QMainWindow, private ConnectionView, private AcquisitionView {
+class TMainForm : public QMainWindow, private MainView {
     Q_OBJECT
 
   public:
@@ -36,9 +31,10 @@ class TMainForm : public QMainWindow, private ConnectionView, private Acquisitio
     ~TMainForm() override;
 
     // Read access for tests and the dialogs.
-    Connection& connection() { return connection_; }
-    Acquisition& acquisition() { return *acquisition_; }
-    TraceStore& store() { return store_; }
+    AppCore& core() { return *core_; }
+    Connection& connection() { return core_->connection(); }
+    Acquisition& acquisition() { return core_->acquisition(); }
+    TraceStore& store() { return core_->store(); }
     const Config& config() const { return config_; }
     QString statusText(int panel) const;
     QAction* action(const char* name) const;
@@ -49,11 +45,8 @@ class TMainForm : public QMainWindow, private ConnectionView, private Acquisitio
     void dropEvent(QDropEvent* event) override;
 
   private:
-    // ConnectionView
+    // MainView
     void ShowConnection(const std::string& text) override;
-    void Connected() override;
-    void KindChanged(DeviceKind kind) override;
-    // AcquisitionView
     void DrawSample(int index) override;
     void AutoScrollAfterAppend(int count) override;
     void LogCleared() override;
@@ -79,13 +72,8 @@ class TMainForm : public QMainWindow, private ConnectionView, private Acquisitio
 
     std::filesystem::path configPath_;
     Config config_;
-    TWakePort link_;
-    TraceStore store_;
-    Updating updating_;
-    Connection connection_;
     TPanelWidget* panelWidget_ = nullptr;  // owned by the window
-    std::unique_ptr<ControlPanel> panel_;
-    std::unique_ptr<Acquisition> acquisition_;
+    std::unique_ptr<AppCore> core_;
     TickSchedule schedule_{std::chrono::milliseconds(100)};
     QTimer pollTimer_;
     std::string fileName_;

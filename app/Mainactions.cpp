@@ -77,27 +77,27 @@ void TMainForm::BuildActions() {
         QAction* a = action(name);
         connect(a, &QAction::triggered, this, [this, handler](bool) { RunGuarded(this, handler); });
     };
-    on("acNew", [this] { acquisition_->New(); });
+    on("acNew", [this] { acquisition().New(); });
     on("acOpen", [this] { OpenAction(); });
     on("acSaveas", [this] { SaveDataFileAs(); });
     on("acExit", [this] { close(); });
     on("acConnect", [this] { ConnectAction(); });
-    on("acDisconnect", [this] { connection_.Disconnect(); });
-    on("acRead", [this] { panel_->ReadParams(); });
-    on("acWrite", [this] { panel_->WriteParams(); });
-    on("acStart", [this] { acquisition_->Start(); });
-    on("acPause", [this] { acquisition_->Pause(); });
-    on("acStop", [this] { acquisition_->Stop(); });
+    on("acDisconnect", [this] { connection().Disconnect(); });
+    on("acRead", [this] { core_->panel().ReadParams(); });
+    on("acWrite", [this] { core_->panel().WriteParams(); });
+    on("acStart", [this] { acquisition().Start(); });
+    on("acPause", [this] { acquisition().Pause(); });
+    on("acStop", [this] { acquisition().Stop(); });
     on("acFreeze", [this] {
         const bool frozen = action("acFreeze")->isChecked();
-        acquisition_->options().freeze = frozen;
+        acquisition().options().freeze = frozen;
         graph_->SetFreeze(frozen);
     });
     on("acCursor", [this] { graph_->SetCursor(action("acCursor")->isChecked()); });
     on("acCutL", [this] { CutLeft(); });
     on("acCutR", [this] { CutRight(); });
     on("acSimulate",
-       [this] { acquisition_->options().simulate = action("acSimulate")->isChecked(); });
+       [this] { acquisition().options().simulate = action("acSimulate")->isChecked(); });
 }
 
 void TMainForm::BuildMenus() {
@@ -140,25 +140,25 @@ void TMainForm::BuildToolBar() {
 }
 
 void TMainForm::ConnectAction() {
-    connection_.GoOffLine();
+    connection().GoOffLine();
     std::string chosen;
     {
-        TConnectForm dialog(link_, config_.extraPorts, chosen, this);
+        TConnectForm dialog(core_->link(), config_.extraPorts, chosen, this);
         dialog.exec();
     }
-    connection_.SetSelectedPort(chosen);
-    connection_.ConnectSelected();
+    connection().SetSelectedPort(chosen);
+    connection().ConnectSelected();
 }
 
 void TMainForm::CutLeft() {
-    if (!graph_->cursorOn() || !store_.CutLeft(graph_->cursorSample())) return;
+    if (!graph_->cursorOn() || !store().CutLeft(graph_->cursorSample())) return;
     graph_->SetCursorColumn(0);
     graph_->SetPos(0);
     graph_->RepaintAll();
 }
 
 void TMainForm::CutRight() {
-    if (!graph_->cursorOn() || !store_.CutRight(graph_->cursorSample())) return;
+    if (!graph_->cursorOn() || !store().CutRight(graph_->cursorSample())) return;
     graph_->RepaintAll();
 }
 
@@ -177,9 +177,9 @@ void TMainForm::OpenDataFile(const QString& path) {
                               QString::fromStdString(file.message));
         return;
     }
-    acquisition_->Stop();
+    acquisition().Stop();
     config_.dataDir = QFileInfo(path).absolutePath().toStdString() + "/";
-    const datafile::LoadResult loaded = datafile::LoadRows(file, store_);
+    const datafile::LoadResult loaded = datafile::LoadRows(file, store());
     legend_->SetVisibility(file.visible);
     graph_->SetVisibility(file.visible);
     if (loaded.samplePeriodMs) {
@@ -216,7 +216,7 @@ void TMainForm::SaveDataFileAs() {
     config_.dataDir = QFileInfo(target).absolutePath().toStdString() + "/";
     WaitCursor wait;
     const datafile::SaveResult saved = datafile::SaveDataFile(
-        target.toStdString(), store_, legend_->visibility(), config_.samplePeriodMs);
+        target.toStdString(), store(), legend_->visibility(), config_.samplePeriodMs);
     if (!saved.ok) {
         QMessageBox::critical(this, QStringLiteral("Tavolin"),
                               QString::fromStdString(saved.message));

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "app/Acquisition.h"
+#include "app/Connection.h"
+#include "app/Controlpanel.h"
+#include "app/Updating.h"
+#include "link/Wakeport.h"
+#include "traces/Tracestore.h"
+
+/// What the application core shows: the window, or nothing at all for the command line.
+class MainView {
+  public:
+    virtual ~MainView() = default;
+    virtual void ShowConnection(const std::string& text) = 0;
+    virtual void DrawSample(int index) = 0;
+    virtual void AutoScrollAfterAppend(int count) = 0;
+    virtual void LogCleared() = 0;
+    virtual void StateChanged(AcqState state) = 0;
+};
+
+/// A view that shows nothing: the command-line tool's.
+class NullMainView final : public MainView {
+  public:
+    void ShowConnection(const std::string&) override {}
+    void DrawSample(int) override {}
+    void AutoScrollAfterAppend(int) override {}
+    void LogCleared() override {}
+    void StateChanged(AcqState) override {}
+};
+
+/// Everything the main window owns for the whole run except its widgets: the one link, the
+/// trace store, the connection, the control panel's logic and the poll loop, wired together.
+class AppCore final : private ConnectionView, private AcquisitionView {
+  public:
+    /// `line` replaces the serial line (tests); by default the link opens real devices.
+    AppCore(PanelView& panelView, MainView& view, std::unique_ptr<SerialLine> line = nullptr);
+    ~AppCore() override;
+    AppCore(const AppCore&) = delete;
+    AppCore& operator=(const AppCore&) = delete;
+
+    TWakePort& link() noexcept { return *link_; }
+    TraceStore& store() noexcept { return store_; }
+    Updating& updating() noexcept { return updating_; }
+    Connection& connection() noexcept { return connection_; }
+    ControlPanel& panel() noexcept { return panel_; }
+    Acquisition& acquisition() noexcept { return acquisition_; }
+
+    /// Read every parameter after each connect.
+    bool autoRead = true;
+
+  private:
+    void ShowConnection(const std::string& text) override { view_.ShowConnection(text); }
+    void Connected() override;
+    void KindChanged(DeviceKind kind) override { panel_.ApplyKind(kind); }
+    void DrawSample(int index) override { view_.DrawSample(index); }
+    void AutoScrollAfterAppend(int count) override { view_.AutoScrollAfterAppend(count); }
+    void LogCleared() override { view_.LogCleared(); }
+    void StateChanged(AcqState state) override { view_.StateChanged(state); }
+
+    MainView& view_;
+    std::unique_ptr<TWakePort> link_;
+    TraceStore store_;
+    Updating updating_;
+    Connection connection_;
+    ControlPanel panel_;
+    Acquisition acquisition_;
+};

@@ -1,0 +1,151 @@
+// The application core against the station emulator running as its own process: connecting
+// and identifying, Read and Write Params, and the poll loop losing and finding the station.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/Appcore.h"
+#include "support/Stationprocess.h"
+#include "tests/panel/Fakepanelview.h"
+
+namespace {
+
+class RecordingView final : public MainView {
+  public:
+    void ShowConnection(const std::string& text) override { status = text; }
+    void DrawSample(int index) override { drawn.push_back(index); }
+    void AutoScrollAfterAppend(int) override {}
+    void LogCleared() override { ++cleared; }
+    void StateChanged(AcqState s) override { state = s; }
+
+    std::string status;
+    std::vector<int> drawn;
+    int cleared = 0;
+    AcqState state = AcqState::Stopped;
+};
+
+/// The core as the window builds it, with a fake panel.
+struct Core {
+    Core() : app(panelView, view) {
+        panelView.Attach(app.panel());
+        app.connection().Disconnect();
+    }
+    bool ConnectTo(const std::string& port) {
+        app.connection().SetSelectedPort(port);
+        return app.connection().ConnectSelected();
+    }
+    FakePanelView panelView;
+    RecordingView view;
+    AppCore app;
+};
+
+std::vector<int> Commands(const std::vector<StationLogEntry>& entries) {
+    std::vector<int> codes;
+    for (const auto& e : entries) codes.push_back(e.command);
+    return codes;
+}
+
+TEST(AppCoreConnect, identifiesEitherModelAndShowsItOnLine) {
+    struct Case {
+        const char* model;
+        DeviceKind kind;
+        bool fanEnabled;
+    };
+    for (const Case& c :
+         {Case{"KRT-51", DeviceKind::Krt51, false}, Case{"KRF-51", DeviceKind::Krf51, true}}) {
+        StationProcess station({.model = c.model});
+        Core core;
+        core.app.autoRead = false;
+        ASSERT_TRUE(core.ConnectTo(station.Link())) << c.model;
+        EXPECT_EQ(core.app.connection().kind(), c.kind);
+        EXPECT_EQ(core.view.status,
+                  " ON LINE: " + std::string(c.model) + " Emulator v1 (" + station.Link() + ") ");
+        EXPECT_EQ(core.panelView.Enabled(PanelView::Field::FKp), c.fanEnabled) << c.model;
+    }
+}
+
+TEST(AppCoreConnect, foreignIdentityOrSilentPortStaysOffLineWithoutAMessage) {
+    for (const char* identity : {"krf-51 lower case", "KRF-5", "Soldering iron"}) {
+        StationProcess station({.identity = identity});
+        Core core;
+        EXPECT_FALSE(core.ConnectTo(station.Link())) << identity;
+        EXPECT_EQ(core.view.status, " OFF LINE ");
+        EXPECT_FALSE(core.app.link().IsOpen());
+        EXPECT_EQ(core.app.connection().selectedPort(), station.Link()) << "the port is kept";
+    }
+    StationProcess silent({.extra = {"--silent", "1-100"}});
+    Core core;
+    EXPECT_FALSE(core.ConnectTo(silent.Link()));
+    EXPECT_EQ(core.view.status, " OFF LINE ");
+    Core nothing;
+    EXPECT_FALSE(nothing.ConnectTo("/nonexistent/tty"));
+}
+
+TEST(AppCoreParams, readParamsAsksForEachRecordInOrderAndNothingElse) {
+    for (const char* model : {"KRF-51", "KRT-51"}) {
+        StationProcess station({.model = model});
+        Core core;  // AutoRead on: connecting reads everything
+        ASSERT_TRUE(core.ConnectTo(station.Link()));
+        std::vector<int> expected = {3, 11, 9, 17, 15, 19};  // GetInfo, GetParH, GetPIDH, ...
+        if (std::string(model) == "KRT-51") expected.erase(expected.begin() + 4);  // no GetPIDF
+        EXPECT_EQ(Commands(station.Received()), expected) << model;
+    }
+}
+
+TEST(AppCoreParams, writeParamsSendsThePanelsRecords) {
+    for (const char* model : {"KRF-51", "KRT-51"}) {
+        StationProcess station({.model = model});
+        Core core;
+        core.app.autoRead = false;
+        ASSERT_TRUE(core.ConnectTo(station.Link()));
+        core.app.panel().WriteParams();
+        std::vector<int> expected = {3, 8, 10, 14,
+                                     18};  // GetInfo, SetPIDH, SetParH, SetPIDF, SetTimers
+        if (std::string(model) == "KRT-51") expected.erase(expected.begin() + 3);
+        EXPECT_EQ(Commands(station.Received()), expected) << model;
+    }
+}
+
+TEST(AppCoreLoop, lostStationGoesOffLineAndIsReadAgainWhenItAnswers) {
+    // Requests 4..8 go unanswered: the station is unplugged for a while.
+    StationProcess station({.extra = {"--silent", "4-8"}});
+    Core core;
+    core.app.autoRead = false;
+    core.app.connection().SetSelectedPort(station.Link());
+    Acquisition& loop = core.app.acquisition();
+
+    loop.Tick();  // off line, port remembered: connects (request 1)
+    ASSERT_TRUE(core.app.connection().onLine());
+    loop.Tick();  // GetHeat, GetFan (2, 3)
+    EXPECT_TRUE(core.app.connection().onLine());
+    loop.Tick();  // GetHeat unanswered (4)
+    EXPECT_FALSE(core.app.connection().onLine());
+    EXPECT_EQ(core.view.status, " OFF LINE ");
+    int ticks = 0;
+    while (!core.app.connection().onLine() && ++ticks < 20) loop.Tick();
+    EXPECT_TRUE(core.app.connection().onLine()) << "reconnected when it answered again";
+    EXPECT_EQ(core.app.connection().kind(), DeviceKind::Krf51);
+}
+
+TEST(AppCoreLoop, recordingContinuesInTheSameLogAfterTheStationReturns) {
+    StationProcess station({.model = "KRT-51", .extra = {"--silent", "6-7"}});
+    Core core;
+    core.app.autoRead = false;
+    core.app.connection().SetSelectedPort(station.Link());
+    Acquisition& loop = core.app.acquisition();
+    loop.Start();
+    EXPECT_EQ(core.view.state, AcqState::Running);
+    for (int i = 0; i < 12; ++i) loop.Tick();
+    // Ticks: connect, then GetHeat each; two unanswered requests cost a sample and a
+    // reconnect each, so fewer samples than ticks, all in one log.
+    const TraceStore& store = core.app.store();
+    EXPECT_EQ(loop.state(), AcqState::Running);
+    EXPECT_GE(store.count(), 6);
+    EXPECT_LT(store.count(), 11);
+    for (int i = 0; i < store.count(); ++i) {
+        EXPECT_EQ(store.value(Vset, i), 0) << "a heater station leaves the fan columns 0";
+        EXPECT_GT(store.value(PllPer, i), 9000);
+    }
+}
+
+}  // namespace
