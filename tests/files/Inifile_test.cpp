@@ -71,18 +71,21 @@ TEST(IniFile, ReadsByTheRules) {
         const char* section;
         const char* key;
         std::int32_t value;  // read with fallback -1
+        const char* rule;
     };
     const Case cases[] = {
-        {"General", "Left", 12},  // blanks around the line and "=" ignored
-        {"GENERAL", "LEFT", 12},  // case does not matter; the first occurrence counts
-        {"Colours", "text", 4737096},   {"General", "Bad", -1},  // not an integer
-        {"General", "Hex", 255},        {"General", "Top", -1},  // only the first section of a name
-                                                                 // is read
-        {"General", "Orphan", -1},                               // before the first section
-        {"General", "; a comment", -1}, {"General", "Just text", -1}, {"Missing", "Left", -1},
+        {"General", "Left", 12, "blanks around the line and the = are ignored"},
+        {"GENERAL", "LEFT", 12, "case does not matter; the first occurrence counts"},
+        {"Colours", "text", 4737096, "section names are trimmed"},
+        {"General", "Bad", -1, "not an integer"},
+        {"General", "Hex", 255, "hex with $"},
+        {"General", "Top", -1, "only the first section of a name is read"},
+        {"General", "Orphan", -1, "lines before the first section are ignored"},
+        {"General", "; a comment", -1, "comments are no keys"},
+        {"General", "Just text", -1, "a line without = is no key"},
+        {"Missing", "Left", -1, "missing section"},
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(ini.ReadInteger(c.section, c.key, -1), c.value) << c.section << "." << c.key;
+    for (const Case& c : cases) EXPECT_EQ(ini.ReadInteger(c.section, c.key, -1), c.value) << c.rule;
 
     EXPECT_EQ(ini.ReadString("General", "Name", "x"), "two words");
     EXPECT_EQ(ini.ReadString("General", "Empty", "x"), "");
