@@ -1,0 +1,421 @@
+#include "app/Panelwidget.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "app/Controlpanel.h"
+#include "widgets/Floatedit.h"
+
+namespace {
+
+using Field = PanelView::Field;
+
+// Geometry of the strip, in pixels: the window gives it 100 px of height.
+constexpr int StripHeight = 100;
+constexpr int RowHeight = 22;
+constexpr int RowSpacing = 2;
+constexpr int ColumnSpacing = 4;
+constexpr int UnitGap = 6;
+constexpr int GroupMargin = 6;
+constexpr int ListWidth = 84;
+constexpr int UpDownWidth = 17;
+constexpr int TitleIndent = 10;  // where the style starts a group's caption
+constexpr int BigFieldWidth = 76;
+constexpr int BigFieldPixels = 27;
+
+constexpr int SetTemperatureMax = 480;
+constexpr int UpDownIncrement = 5;
+constexpr int DesignSetTemperature = 350;
+constexpr int DesignLastPreset = 20;
+
+/// How each numeric field looks before anything is read.
+struct FieldDesign {
+    Field field;
+    const char* name;
+    const char* label;
+    const char* unit;
+    double max;
+    int digits;
+    bool enabled;
+    bool readOnly;
+    int width;
+};
+
+constexpr int TemperatureWidth = 52;
+constexpr int GainWidth = 36;
+constexpr int NumberWidth = 48;
+
+// In the order of PanelView::Field; the minimum of every field is 0.
+constexpr FieldDesign Designs[] = {
+    {Field::Tset, "feTset", "Tset =", "°C", 480, 1, false, false, TemperatureWidth},
+    {Field::Set, "feSet", "", "", 480, 0, false, false, BigFieldWidth},
+    {Field::Tget, "feTget", "Tget =", "°C", 480, 1, false, true, TemperatureWidth},
+    {Field::Tcj, "feTcj", "Tcj   =", "°C", 480, 1, false, true, TemperatureWidth},
+    {Field::HKp, "feHKp", "Kp =", "", 255, 0, true, false, GainWidth},
+    {Field::HKi, "feHKi", "Ki  =", "", 255, 0, true, false, GainWidth},
+    {Field::HKd, "feHKd", "Kd =", "", 255, 0, true, false, GainWidth},
+    {Field::Plim, "fePlim", "P_lim =", "%", 100, 1, true, false, NumberWidth},
+    {Field::Power, "fePower", "Power =", "%", 100, 1, true, false, NumberWidth},
+    {Field::Comp, "feComp", "Comp. =", "", 9, 0, false, false, NumberWidth},
+    {Field::Vset, "feVset", "Vset =", "rpm", 9999, 0, false, false, NumberWidth},
+    {Field::Vget, "feVget", "Vget =", "rpm", 9999, 0, false, true, NumberWidth},
+    {Field::Pwm, "fePwm", "PWM =", "", 255, 0, true, false, NumberWidth},
+    {Field::FKp, "feFKp", "Kp =", "", 255, 0, true, false, GainWidth},
+    {Field::FKi, "feFKi", "Ki  =", "", 255, 0, true, false, GainWidth},
+    {Field::FKd, "feFKd", "Kd =", "", 255, 0, true, false, GainWidth},
+    {Field::TmStb, "feTmStb", "TmStb =", "s", 9999, 0, true, false, NumberWidth},
+    {Field::TmOff, "feTmOff", "TmOff =", "s", 9999, 0, true, false, NumberWidth},
+    {Field::ThAct, "feThAct", "ThAct =", "", 255, 0, false, false, NumberWidth},
+    {Field::PresetT, "fePresetT", "T =", "°C", 480, 1, true, false, NumberWidth},
+    {Field::PresetV, "fePresetV", "V =", "rpm", 9999, 0, true, false, NumberWidth},
+    {Field::PresetC, "fePresetC", "C =", "", 9, 0, false, false, NumberWidth},
+};
+static_assert(std::size(Designs) == TPanelWidget::FieldCount);
+static_assert(std::ranges::all_of(Designs, [](const FieldDesign& d) {
+    return &d == &Designs[static_cast<int>(d.field)];
+}));
+
+const FieldDesign& DesignOf(Field field) {
+    return Designs[static_cast<int>(field)];
+}
+
+/// Raised while the core writes into a control, so that the events this sets off run their
+/// handlers plainly and an error reaches the core's caller.
+class CoreWrite {
+  public:
+    explicit CoreWrite(int& depth) : depth_(depth) { ++depth_; }
+    ~CoreWrite() { --depth_; }
+    CoreWrite(const CoreWrite&) = delete;
+    CoreWrite& operator=(const CoreWrite&) = delete;
+
+  private:
+    int& depth_;
+};
+
+QGridLayout* GridOf(QGroupBox& group) {
+    auto* grid = new QGridLayout(&group);
+    grid->setContentsMargins(GroupMargin, RowSpacing, GroupMargin, RowSpacing);
+    grid->setHorizontalSpacing(ColumnSpacing);
+    grid->setVerticalSpacing(RowSpacing);
+    return grid;
+}
+
+QGroupBox* GroupOf(const char* title, QWidget* parent) {
+    auto* group = new QGroupBox(QString::fromUtf8(title), parent);
+    group->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
+    return group;
+}
+
+}  // namespace
+
+/// UpDown1: two arrow buttons beside the big field, stepping a position 0..480 by 5 without
+/// wrapping. The owner hears the new position before the move.
+class TPanelWidget::UpDown : public QWidget {
+  public:
+    explicit UpDown(QWidget* parent) : QWidget(parent) {
+        auto* column = new QVBoxLayout(this);
+        column->setContentsMargins(0, 0, 0, 0);
+        column->setSpacing(0);
+        for (const bool up : {true, false}) {
+            auto* button = new QToolButton(this);
+            button->setArrowType(up ? Qt::UpArrow : Qt::DownArrow);
+            button->setObjectName(up ? QStringLiteral("UpDown1Up") : QStringLiteral("UpDown1Down"));
+            button->setAutoRepeat(true);
+            button->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
+            button->setFixedWidth(UpDownWidth);
+            column->addWidget(button);
+            connect(button, &QToolButton::clicked, this,
+                    [this, up] { Step(up ? UpDownIncrement : -UpDownIncrement); });
+        }
+    }
+
+    int Position() const { return position_; }
+    void SetPosition(int position) { position_ = std::clamp(position, 0, SetTemperatureMax); }
+
+    std::function<void(int)> OnChanging;
+    std::function<void(int)> OnMoved;
+
+  private:
+    void Step(int delta) {
+        const int next = std::clamp(position_ + delta, 0, SetTemperatureMax);
+        if (next == position_) return;
+        if (OnChanging) OnChanging(next);
+        position_ = next;
+        if (OnMoved) OnMoved(next);
+    }
+
+    int position_ = 0;
+};
+
+TPanelWidget::TPanelWidget(QWidget* parent) : QWidget(parent) {
+    for (const FieldDesign& d : Designs) {
+        auto* edit = new TFloatEdit(this);
+        edit->setObjectName(QString::fromLatin1(d.name));
+        edit->SetDigits(static_cast<std::uint8_t>(d.digits));
+        edit->SetMaxValue(d.max);
+        edit->setEnabled(d.enabled);
+        edit->setReadOnly(d.readOnly);
+        edit->setFixedSize(d.width, RowHeight);
+        fields_[static_cast<int>(d.field)] = edit;
+    }
+    TFloatEdit& big = Edit(Field::Set);
+    QFont font(QStringLiteral("Courier New"));
+    font.setStyleHint(QFont::TypeWriter);
+    font.setPixelSize(BigFieldPixels);
+    font.setBold(true);
+    big.setFont(font);
+    QPalette palette = big.palette();
+    palette.setColor(QPalette::Text, Qt::red);
+    big.setPalette(palette);
+    big.setFixedHeight(2 * RowHeight + RowSpacing);
+    big.SetValue(DesignSetTemperature);
+
+    setFixedHeight(StripHeight);
+    auto* strip = new QHBoxLayout(this);
+    strip->setContentsMargins(RowSpacing, 0, RowSpacing, RowSpacing);
+    strip->setSpacing(ColumnSpacing);
+    strip->addWidget(BuildHeater());
+    strip->addWidget(BuildFan());
+    strip->addWidget(BuildTimers());
+    strip->addWidget(BuildPresets());
+    strip->addStretch(1);
+}
+
+void TPanelWidget::AddField(QGridLayout& grid, Field field, int row, int column) {
+    const FieldDesign& d = DesignOf(field);
+    auto* group = grid.parentWidget();
+    grid.addWidget(new QLabel(QString::fromUtf8(d.label), group), row, column);
+    grid.addWidget(&Edit(field), row, column + 1);
+    auto* unit = new QLabel(QString::fromUtf8(d.unit), group);
+    unit->setContentsMargins(0, 0, UnitGap, 0);  // keeps the next column's labels apart
+    grid.addWidget(unit, row, column + 2);
+}
+
+QCheckBox* TPanelWidget::TitleCheckBox(QGroupBox& group, const char* name, const char* text) {
+    // Sits in the frame line just after the caption, covering the line behind it.
+    auto* box = new QCheckBox(QString::fromLatin1(text), &group);
+    box->setObjectName(QString::fromLatin1(name));
+    box->setAutoFillBackground(true);
+    box->adjustSize();
+    QString caption = group.title();
+    while (caption.endsWith(QLatin1Char(' '))) caption.chop(1);
+    box->move(TitleIndent + group.fontMetrics().horizontalAdvance(caption), 0);
+    box->raise();
+    return box;
+}
+
+QGroupBox* TPanelWidget::BuildHeater() {
+    QGroupBox* group = GroupOf(" Heater ", this);
+    QGridLayout* grid = GridOf(*group);
+    TFloatEdit& big = Edit(Field::Set);
+    grid->addWidget(&big, 0, 0, 2, 1);
+    upDown_ = new UpDown(group);
+    upDown_->setObjectName(QStringLiteral("UpDown1"));
+    upDown_->setEnabled(false);
+    upDown_->setFixedHeight(big.height());
+    grid->addWidget(upDown_, 0, 1, 2, 1);
+    mode_ = new QComboBox(group);
+    mode_->setObjectName(QStringLiteral("cbMode"));
+    mode_->addItems({QStringLiteral("Phase"), QStringLiteral("Delta-Sigma")});
+    mode_->setCurrentIndex(1);
+    mode_->setFixedHeight(RowHeight);
+    grid->addWidget(mode_, 2, 0, 1, 2);
+
+    const Field columns[3][3] = {{Field::Tset, Field::Tget, Field::Tcj},
+                                 {Field::HKp, Field::HKi, Field::HKd},
+                                 {Field::Plim, Field::Power, Field::Comp}};
+    for (int c = 0; c < 3; ++c) {
+        for (int row = 0; row < 3; ++row) AddField(*grid, columns[c][row], row, 2 + 3 * c);
+    }
+    pidH_ = TitleCheckBox(*group, "cbPidH", "PID Enable");
+    return group;
+}
+
+QGroupBox* TPanelWidget::BuildFan() {
+    QGroupBox* group = GroupOf("  Fan      ", this);
+    QGridLayout* grid = GridOf(*group);
+    const Field columns[2][3] = {{Field::Vset, Field::Vget, Field::Pwm},
+                                 {Field::FKp, Field::FKi, Field::FKd}};
+    for (int c = 0; c < 2; ++c) {
+        for (int row = 0; row < 3; ++row) AddField(*grid, columns[c][row], row, 3 * c);
+    }
+    pidF_ = TitleCheckBox(*group, "cbPidF", "PID Enable");
+    return group;
+}
+
+QGroupBox* TPanelWidget::BuildTimers() {
+    QGroupBox* group = GroupOf(" Timers     ", this);
+    QGridLayout* grid = GridOf(*group);
+    const Field rows[3] = {Field::TmStb, Field::TmOff, Field::ThAct};
+    for (int row = 0; row < 3; ++row) AddField(*grid, rows[row], row, 0);
+    autoStb_ = TitleCheckBox(*group, "cbAutoStb", "Auto Stb");
+    return group;
+}
+
+QGroupBox* TPanelWidget::BuildPresets() {
+    QGroupBox* group = GroupOf(" Presets ", this);
+    QGridLayout* grid = GridOf(*group);
+    preset_ = new QComboBox(group);
+    preset_->setObjectName(QStringLiteral("cbPreset"));
+    preset_->setFixedSize(ListWidth, RowHeight);
+    SetPresetList(DesignLastPreset);
+    SetPresetIndex(0);
+    read_ = new QPushButton(QStringLiteral("Read"), group);
+    read_->setObjectName(QStringLiteral("brRdPre"));
+    save_ = new QPushButton(QStringLiteral("Save"), group);
+    save_->setObjectName(QStringLiteral("btSvPre"));
+    grid->addWidget(preset_, 0, 0);
+    int row = 1;
+    for (QPushButton* button : {read_, save_}) {
+        button->setFixedSize(ListWidth, RowHeight);
+        grid->addWidget(button, row++, 0);
+    }
+    const Field rows[3] = {Field::PresetT, Field::PresetV, Field::PresetC};
+    for (row = 0; row < 3; ++row) AddField(*grid, rows[row], row, 1);
+    return group;
+}
+
+void TPanelWidget::Bind(ControlPanel& panel, ErrorHandler onError) {
+    panel_ = &panel;
+    onError_ = std::move(onError);
+    for (const FieldDesign& d : Designs) {
+        const Field field = d.field;
+        Edit(field).OnChanged = [this, field](TFloatEdit&) {
+            Forward([this, field] { panel_->FieldChanged(field); });
+        };
+    }
+    for (const Box box : {Box::PidH, Box::PidF}) {
+        connect(BoxOf(box), &QCheckBox::clicked, this,
+                [this, box] { Forward([this, box] { Clicked(box); }); });
+    }
+    connect(mode_, &QComboBox::currentIndexChanged, this,
+            [this] { Forward([this] { panel_->HeaterParamsChanged(); }); });
+    connect(preset_, &QComboBox::currentIndexChanged, this,
+            [this] { Forward([this] { panel_->PresetRead(); }); });
+    connect(read_, &QPushButton::clicked, this,
+            [this] { Forward([this] { panel_->PresetRead(); }); });
+    connect(save_, &QPushButton::clicked, this,
+            [this] { Forward([this] { panel_->PresetSave(); }); });
+    upDown_->OnChanging = [this](int position) {
+        Forward([this, position] { panel_->UpDownChanging(position); });
+    };
+    // The arrows write their position into the big field's text; its value follows at the
+    // field's next commit or the next poll.
+    upDown_->OnMoved = [this](int position) {
+        Edit(Field::Set).setText(QString::number(position));
+    };
+}
+
+void TPanelWidget::Forward(const std::function<void()>& handler) {
+    if (panel_ == nullptr) return;
+    if (coreWrites_ > 0) return handler();
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        // Nothing may escape into the toolkit's event handling: the window shows it.
+        if (!onError_) throw;
+        onError_(error);
+    }
+}
+
+void TPanelWidget::Clicked(Box box) {
+    if (panel_ == nullptr) return;
+    if (box == Box::PidH) panel_->PidHClicked();
+    if (box == Box::PidF) panel_->PidFClicked();
+}
+
+QCheckBox* TPanelWidget::BoxOf(Box box) const {
+    switch (box) {
+        case Box::PidH:
+            return pidH_;
+        case Box::PidF:
+            return pidF_;
+        case Box::AutoStb:
+            return autoStb_;
+    }
+    return autoStb_;
+}
+
+double TPanelWidget::Value(Field field) const {
+    return Edit(field).Value();
+}
+
+void TPanelWidget::SetValue(Field field, double value) {
+    CoreWrite write(coreWrites_);
+    Edit(field).SetValue(value);
+}
+
+bool TPanelWidget::Checked(Box box) const {
+    return BoxOf(box)->isChecked();
+}
+
+void TPanelWidget::SetChecked(Box box, bool checked) {
+    QCheckBox* target = BoxOf(box);
+    if (target->isChecked() == checked) return;
+    {
+        const QSignalBlocker block(target);
+        target->setChecked(checked);
+    }
+    Clicked(box);  // called directly: what it throws goes back to the core
+}
+
+int TPanelWidget::ModeIndex() const {
+    return mode_->currentIndex();
+}
+
+void TPanelWidget::SetModeIndex(int index) {
+    const QSignalBlocker block(mode_);
+    mode_->setCurrentIndex(index);
+}
+
+int TPanelWidget::PresetIndex() const {
+    return preset_->currentIndex();
+}
+
+int TPanelWidget::PresetCount() const {
+    return preset_->count();
+}
+
+void TPanelWidget::SetPresetList(int lastPreset) {
+    const QSignalBlocker block(preset_);
+    preset_->clear();
+    QStringList items{QStringLiteral("OFF"), QStringLiteral("COOL"), QStringLiteral("STB")};
+    for (int n = 0; n <= lastPreset; ++n) items.append(QString::number(n));
+    preset_->addItems(items);
+}
+
+void TPanelWidget::SetPresetIndex(int index) {
+    const QSignalBlocker block(preset_);
+    preset_->setCurrentIndex(index);
+}
+
+void TPanelWidget::SetUpDownPosition(int position) {
+    upDown_->SetPosition(position);
+}
+
+int TPanelWidget::UpDownPosition() const {
+    return upDown_->Position();
+}
+
+void TPanelWidget::SetEnabled(Field field, bool enabled) {
+    Edit(field).setEnabled(enabled);
+}
+
+void TPanelWidget::SetEnabled(Control control, bool enabled) {
+    QWidget* target = control == Control::PidF ? static_cast<QWidget*>(pidF_) : upDown_;
+    target->setEnabled(enabled);
+}
+
+bool TPanelWidget::Enabled(Field field) const {
+    return Edit(field).isEnabledTo(this);
+}
