@@ -21,6 +21,8 @@ constexpr double FanKpPwmPerRpm = 0.05;
 constexpr double FanKiPwmPerRpmS = 0.02;
 constexpr double FanKdPwmSPerRpm = 0.005;
 
+constexpr double DerivativeFilterS = 0.2;
+
 // Reading noise.
 constexpr double TipNoiseC = 0.3;
 constexpr double ColdJunctionNoiseC = 0.2;
@@ -39,6 +41,20 @@ std::int32_t ToWord(double value) {
 
 double PowerLimitPct(const StationModel::Inputs& in) {
     return std::clamp(in.plim / Tenth, 0.0, 100.0);
+}
+
+// With its PID off a loop drives its output straight from the stored value.
+double ManualPowerPct(const StationModel::Inputs& in) {
+    return std::clamp(in.manualPower / Tenth, 0.0, PowerLimitPct(in));
+}
+
+double ManualPwm(const StationModel::Inputs& in) {
+    return std::clamp(static_cast<double>(in.manualPwm), 0.0, PwmMax);
+}
+
+/// A first-order filter on the derivative, so that the D term does not chatter step by step.
+double Filtered(double previous, double sample, double dt) {
+    return previous + (sample - previous) * dt / (DerivativeFilterS + dt);
 }
 
 }  // namespace
@@ -62,37 +78,39 @@ void StationModel::Advance(const Inputs& inputs, std::chrono::microseconds elaps
 void StationModel::StepHeater(const Inputs& in, double dt) {
     const double limit = PowerLimitPct(in);
     const double measured = MeasuredC(in);
+    heaterSlope_ = Filtered(heaterSlope_, (measured - lastMeasuredC_) / dt, dt);
+    lastMeasuredC_ = measured;
     if (in.heaterPid.Enable) {
         const double error = in.tset / Tenth - measured;
-        // The integral stays within the output range so that it cannot wind up.
-        heaterIntegral_ = std::clamp(
-            heaterIntegral_ + in.heaterPid.Ki * HeaterKiPctPerCs * error * dt, 0.0, limit);
-        const double slope = (measured - lastMeasuredC_) / dt;
-        const double out = in.heaterPid.Kp * HeaterKpPctPerC * error + heaterIntegral_ -
-                           in.heaterPid.Kd * HeaterKdPctSPerC * slope;
-        powerPct_ = std::clamp(out, 0.0, limit);
+        const double p = in.heaterPid.Kp * HeaterKpPctPerC * error;
+        const double d = -in.heaterPid.Kd * HeaterKdPctSPerC * heaterSlope_;
+        const double integral = heaterIntegral_ + in.heaterPid.Ki * HeaterKiPctPerCs * error * dt;
+        // The integral grows only while the output is not saturated, so it cannot wind up.
+        if (p + integral + d > 0.0 && p + integral + d < limit)
+            heaterIntegral_ = std::clamp(integral, 0.0, limit);
+        powerPct_ = std::clamp(p + heaterIntegral_ + d, 0.0, limit);
     } else {
         heaterIntegral_ = 0.0;
-        powerPct_ = std::clamp(in.manualPower / Tenth, 0.0, limit);
+        powerPct_ = ManualPowerPct(in);
     }
-    lastMeasuredC_ = measured;
     const double target = RoomC + FullPowerRiseC * powerPct_ / 100.0;
     tipC_ += (target - tipC_) * dt / TipLagS;
 }
 
 void StationModel::StepFan(const Inputs& in, double dt) {
+    fanSlope_ = Filtered(fanSlope_, (fanRpm_ - lastFanRpm_) / dt, dt);
+    lastFanRpm_ = fanRpm_;
     if (in.fanPid.Enable) {
         const double error = in.vset - fanRpm_;
-        fanIntegral_ =
-            std::clamp(fanIntegral_ + in.fanPid.Ki * FanKiPwmPerRpmS * error * dt, 0.0, PwmMax);
-        const double target = FanMaxRpm * pwm_ / PwmMax;
-        const double slope = (target - fanRpm_) / FanLagS;
-        const double out = in.fanPid.Kp * FanKpPwmPerRpm * error + fanIntegral_ -
-                           in.fanPid.Kd * FanKdPwmSPerRpm * slope;
-        pwm_ = std::clamp(out, 0.0, PwmMax);
+        const double p = in.fanPid.Kp * FanKpPwmPerRpm * error;
+        const double d = -in.fanPid.Kd * FanKdPwmSPerRpm * fanSlope_;
+        const double integral = fanIntegral_ + in.fanPid.Ki * FanKiPwmPerRpmS * error * dt;
+        if (p + integral + d > 0.0 && p + integral + d < PwmMax)
+            fanIntegral_ = std::clamp(integral, 0.0, PwmMax);
+        pwm_ = std::clamp(p + fanIntegral_ + d, 0.0, PwmMax);
     } else {
         fanIntegral_ = 0.0;
-        pwm_ = std::clamp(static_cast<double>(in.manualPwm), 0.0, PwmMax);
+        pwm_ = ManualPwm(in);
     }
     const double target = FanMaxRpm * pwm_ / PwmMax;
     fanRpm_ += (target - fanRpm_) * dt / FanLagS;
@@ -103,7 +121,7 @@ HeatStatus StationModel::ReadHeat(const Inputs& in) {
     s.Tset = in.tset & WordMax;
     s.Tget = ToWord((MeasuredC(in) + noise_.Jitter(TipNoiseC)) * Tenth);
     s.Tcj = ToWord((RoomC + noise_.Jitter(ColdJunctionNoiseC)) * Tenth);
-    s.Power = ToWord(powerPct_ * Tenth);
+    s.Power = ToWord((in.heaterPid.Enable ? powerPct_ : ManualPowerPct(in)) * Tenth);
     s.PllErr = noise_.Between(-PllErrJitterUs, PllErrJitterUs);
     s.PllPer = PllPeriodUs + noise_.Between(-PllPeriodJitterUs, PllPeriodJitterUs);
     return s;
@@ -113,6 +131,6 @@ FanStatus StationModel::ReadFan(const Inputs& in) {
     FanStatus s;
     s.Vset = in.vset & WordMax;
     s.Vget = ToWord(fanRpm_ + noise_.Jitter(FanNoiseRpm));
-    s.Pwm = static_cast<std::int32_t>(std::lround(pwm_));
+    s.Pwm = static_cast<std::int32_t>(std::lround(in.fanPid.Enable ? pwm_ : ManualPwm(in)));
     return s;
 }

@@ -52,7 +52,10 @@ class StationModel {
     double powerPct_ = 0.0;
     double heaterIntegral_ = 0.0;
     double lastMeasuredC_ = RoomC;
+    double heaterSlope_ = 0.0;  // °C/s, filtered
     double fanRpm_ = 0.0;
     double pwm_ = 0.0;
     double fanIntegral_ = 0.0;
+    double lastFanRpm_ = 0.0;
+    double fanSlope_ = 0.0;  // rpm/s, filtered
 };
