@@ -1,0 +1,163 @@
+#include "traces/Graphgeometry.h"
+
+#include <algorithm>
+#include <charconv>
+
+#include "widgets/Floatformat.h"
+
+namespace graph {
+namespace {
+
+constexpr int HorizontalMargins = PlotLeft + RightMargin;
+constexpr int VerticalMargins = PlotTop + BottomMargin;
+
+std::string Decimal(std::int64_t value) {
+    char buffer[24];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+// How one readout panel shows its trace: prefix + fixed(v x scale, precision, digits) + suffix.
+struct ReadoutField {
+    std::string_view prefix;
+    double scale;
+    int precision;
+    int digits;
+    std::string_view suffix;
+};
+
+constexpr std::array<ReadoutField, TraceCount> ReadoutFields = {{
+    {" Tset = ", 0.1, 4, 1, "°C "},
+    {" Tget = ", 0.1, 4, 1, "°C "},
+    {" Tcj = ", 0.1, 4, 1, "°C "},
+    {" P = ", 0.1, 4, 1, "% "},
+    {" Vset = ", 1.0, 5, 0, " rpm "},
+    {" Vget = ", 1.0, 5, 0, " rpm "},
+    {" PWM = ", 1.0, 4, 1, ""},
+    {" PLLe = ", 1.0, 5, 0, " us"},
+    {" PLLp = ", 1.0, 5, 0, " us"},
+}};
+
+constexpr int TimePrecision = 5;
+constexpr int TimeDigits = 1;
+constexpr double SecondsPerMs = 0.001;
+constexpr int MsPerSecond = 1000;
+
+}  // namespace
+
+Plot PlotOf(int boxWidth, int boxHeight) {
+    return {std::max(0, boxWidth - HorizontalMargins), std::max(0, boxHeight - VerticalMargins)};
+}
+
+VLine LeftBorder(const Plot& plot) {
+    return {PlotLeft, PlotTop, BaselineY(plot)};
+}
+
+VLine RightBorder(const Plot& plot) {
+    return {ColumnX(plot.width - 1), PlotTop, BaselineY(plot)};
+}
+
+int ValueHeight(int trace, std::int32_t value, int plotHeight) {
+    const Scale scale = Scales[trace];
+    // Exact rational rounding in 64 bits: no overflow for any stored value, and a value that
+    // falls on a half pixel rounds up whatever the floating-point error would say.
+    const std::int64_t numerator =
+        (static_cast<std::int64_t>(value) + scale.offset) * plotHeight * 2 + scale.range;
+    if (numerator <= 0) return 0;
+    const std::int64_t height = numerator / (2 * static_cast<std::int64_t>(scale.range));
+    return static_cast<int>(std::min<std::int64_t>(height, plotHeight));
+}
+
+VLine TraceColumn(int trace, int column, std::int32_t value, std::int32_t previous,
+                  int plotHeight) {
+    const int d = ValueHeight(trace, value, plotHeight);
+    const int e = ValueHeight(trace, previous, plotHeight);
+    const int baseline = PlotTop + plotHeight;
+    return {ColumnX(column), baseline - std::max(d, e), baseline - std::min(d, e) + 1};
+}
+
+ColumnSpan ColumnsOf(int a, int b, int pos, int plotWidth) {
+    const int last = std::min({plotWidth - 1, b - pos, TraceCapacity - 1 - pos});
+    return {std::max(0, a - pos), last};
+}
+
+std::vector<TimeMark> TimeGrid(const Plot& plot, int pos, int samplePeriodMs) {
+    std::vector<TimeMark> marks;
+    const int first = ((-pos % TimeGridStep) + TimeGridStep) % TimeGridStep;
+    for (int q = first; q < plot.width; q += TimeGridStep) {
+        const std::int64_t ms = static_cast<std::int64_t>(pos + q) * samplePeriodMs;
+        marks.push_back({{ColumnX(q), PlotTop, BaselineY(plot) + TickLength},
+                         ColumnX(q),
+                         Decimal(ms / MsPerSecond)});
+    }
+    return marks;
+}
+
+std::array<ValueMark, ValueGridSteps + 1> ValueGrid(const Plot& plot) {
+    std::array<ValueMark, ValueGridSteps + 1> marks;
+    for (int i = 0; i <= ValueGridSteps; ++i) {
+        // i x H / 20 rounded half up, in integers so that halves do not depend on 0.05.
+        const int y = PlotTop + (i * plot.height * 2 + ValueGridSteps) / (2 * ValueGridSteps);
+        const int step = ValueGridSteps - i;
+        marks[i] = {{y, PlotLeft - TickLength, ColumnX(plot.width)},
+                    Decimal(step * InnerScaleTop / ValueGridSteps),
+                    Decimal(step * OuterScaleTop / ValueGridSteps)};
+    }
+    return marks;
+}
+
+int ClampColumn(int column, int plotWidth) {
+    if (plotWidth <= 0) return 0;
+    return std::clamp(column, 0, plotWidth - 1);
+}
+
+VLine CursorLine(const Plot& plot, int column) {
+    return {ColumnX(column), PlotTop, BaselineY(plot) + 1};
+}
+
+int ScrollMaximum(int plotWidth) {
+    return std::max(0, TraceCapacity - plotWidth);
+}
+
+int ClampPos(int pos, int plotWidth) {
+    return std::clamp(pos, 0, ScrollMaximum(plotWidth));
+}
+
+int ScrollAfterAppend(int count, int pos, int plotWidth, bool autoScroll) {
+    if (!autoScroll || count - pos <= plotWidth) return pos;
+    return ClampPos(pos + AutoScrollStep, plotWidth);
+}
+
+int DragPos(int x, int boxWidth, int pos, int plotWidth, bool autoScroll) {
+    if (!autoScroll) return pos;
+    const int rightEdge = boxWidth - RightMargin;
+    if (x > rightEdge) pos = ClampPos(pos + (x - rightEdge), plotWidth);
+    if (x < PlotLeft) pos = ClampPos(pos - (PlotLeft - x), plotWidth);
+    return pos;
+}
+
+Readout ReadoutTexts(bool cursorOn, int sample, int samplePeriodMs, const Visibility& visible,
+                     const TraceSample& values) {
+    Readout texts;
+    if (!cursorOn) return texts;
+    const double seconds = static_cast<double>(sample) * samplePeriodMs * SecondsPerMs;
+    texts[0] = " t = " + floatformat::FormatFixed(seconds, TimePrecision, TimeDigits) + " s ";
+    for (int trace = 0; trace < TraceCount; ++trace) {
+        if (!visible[trace]) continue;
+        const ReadoutField& field = ReadoutFields[trace];
+        texts[trace + 1] =
+            std::string(field.prefix) +
+            floatformat::FormatFixed(values[trace] * field.scale, field.precision, field.digits) +
+            std::string(field.suffix);
+    }
+    return texts;
+}
+
+TraceSample SampleAt(const TraceStore& store, int index) {
+    TraceSample sample{};
+    if (index < 0 || index >= TraceCapacity) return sample;
+    for (int trace = 0; trace < TraceCount; ++trace) sample[trace] = store.value(trace, index);
+    return sample;
+}
+
+}  // namespace graph
