@@ -1,0 +1,251 @@
+#include "traces/Graphview.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QSignalSpy>
+
+#include <cmath>
+#include <memory>
+
+#include "traces/Graphgeometry.h"
+#include "traces/Graphpaint.h"
+
+namespace {
+
+constexpr int BoxWidth = 866;
+constexpr int BoxHeight = 418;
+constexpr int PlotWidth = BoxWidth - 78;
+
+// A wave through every trace's range, as the simulation makes it.
+TraceSample Wave(int i) {
+    const int x = static_cast<int>(std::sin(i * 0.05) * 300 + 300);
+    return {x + 200, x + 300, x + 250, x + 100, x + 1500, x + 2000, x + 200, x + 300, x + 9700};
+}
+
+QRgb Pixel(colours::ColourValue colour) {
+    return graphpaint::ToQColor(colour).rgb();
+}
+
+class GraphViewTest : public ::testing::Test {
+  protected:
+    GraphViewTest() {
+        view_.resize(BoxWidth, BoxHeight);
+        view_.RepaintAll();
+    }
+
+    // What the acquisition loop does with one sample.
+    void Append(const TraceSample& sample, bool fromStation = true) {
+        ASSERT_TRUE(store_->Append(sample));
+        view_.SampleAppended(fromStation);
+    }
+    void AppendWave(int n, bool fromStation = true) {
+        for (int i = 0; i < n; ++i) Append(Wave(store_->count()), fromStation);
+    }
+
+    // The picture a fresh view paints in one full repaint of the same store and settings.
+    QImage FreshPicture() const {
+        QScrollBar bar;
+        TGraphView fresh(*store_, bar);
+        fresh.resize(view_.size());
+        fresh.SetColours(view_.colours());
+        fresh.SetVisibility(view_.visibility());
+        fresh.SetSamplePeriod(view_.samplePeriodMs());
+        fresh.RepaintAll();
+        fresh.SetPos(view_.pos());
+        fresh.SetCursorColumn(view_.cursorColumn());
+        fresh.SetCursor(view_.cursorOn());
+        return fresh.image().copy();
+    }
+
+    void Press(int x, Qt::MouseButton button = Qt::LeftButton) {
+        QMouseEvent event(QEvent::MouseButtonPress, QPointF(x, 100), QPointF(x, 100), button,
+                          button, Qt::NoModifier);
+        QApplication::sendEvent(&view_, &event);
+    }
+    void DragTo(int x) {
+        QMouseEvent event(QEvent::MouseMove, QPointF(x, 100), QPointF(x, 100), Qt::NoButton,
+                          Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&view_, &event);
+    }
+
+    std::unique_ptr<TraceStore> store_ = std::make_unique<TraceStore>();
+    QScrollBar bar_;
+    TGraphView view_{*store_, bar_};
+};
+
+TEST_F(GraphViewTest, ScrollBarCoversTheWholeStore) {
+    EXPECT_EQ(bar_.objectName(), "LogScrollBar");
+    EXPECT_EQ(bar_.orientation(), Qt::Horizontal);
+    EXPECT_EQ(bar_.minimum(), 0);
+    EXPECT_EQ(bar_.maximum(), 18001 - PlotWidth);
+    EXPECT_EQ(bar_.singleStep(), 1);
+    EXPECT_EQ(bar_.pageStep(), 10);
+    view_.SetPos(17900);
+    EXPECT_EQ(view_.pos(), 18001 - PlotWidth);
+    // A wider box lowers the maximum, and the position with it, at the next repaint.
+    view_.resize(BoxWidth + 200, BoxHeight);
+    view_.RepaintAll();
+    EXPECT_EQ(bar_.maximum(), 18001 - PlotWidth - 200);
+    EXPECT_EQ(view_.pos(), 18001 - PlotWidth - 200);
+    EXPECT_EQ(view_.image().size(), QSize(BoxWidth + 200, BoxHeight));
+    EXPECT_EQ(view_.image(), FreshPicture());
+}
+
+TEST_F(GraphViewTest, TogglingTheCursorTwiceRestoresEveryPixel) {
+    const colours::ColourSet custom = {4737096, 16777215, 13948116, 255,
+                                       32768,   4227327,  16711680, 65535};
+    for (const colours::ColourSet& set : {colours::Defaults, custom}) {
+        view_.SetColours(set);
+        AppendWave(400);
+        view_.SetCursorColumn(210);  // over the traces, off the time grid
+        const QImage before = view_.image().copy();
+        view_.SetCursor(true);
+        ASSERT_NE(view_.image(), before);
+        // On background pixels the cursor shows in exactly its own colour.
+        const graph::VLine line = graph::CursorLine(view_.plot(), 210);
+        int onBackground = 0;
+        for (int y = line.top; y < line.bottom; ++y) {
+            if (before.pixel(line.x, y) != Pixel(set[colours::Background])) continue;
+            EXPECT_EQ(view_.image().pixel(line.x, y), Pixel(set[colours::Cursor])) << y;
+            ++onBackground;
+        }
+        EXPECT_GT(onBackground, 0);
+        view_.SetCursor(false);
+        EXPECT_EQ(view_.image(), before);
+        // Moved around by the mouse and switched off: the same.
+        Press(300);
+        DragTo(120);
+        view_.SetCursor(false);
+        view_.SetCursorColumn(210);
+        EXPECT_EQ(view_.image(), before);
+        store_->Clear();
+    }
+}
+
+TEST_F(GraphViewTest, LiveColumnsPaintTheSamePictureAsAFullRepaint) {
+    view_.SetCursorColumn(250);
+    view_.SetCursor(true);
+    AppendWave(PlotWidth);  // the cursor column is drawn while the cursor stands on it
+    EXPECT_EQ(view_.pos(), 0);
+    EXPECT_EQ(view_.image(), FreshPicture());
+    // What reaches the screen is the image.
+    EXPECT_EQ(view_.grab().toImage().convertToFormat(QImage::Format_RGB32), view_.image());
+}
+
+TEST_F(GraphViewTest, HidingATraceRemovesItsPixelsAndBlanksItsPanel) {
+    const TraceSample level = {2505, 1000, 250, 100, 1500, 3000, 300, 0, 10000};
+    for (int i = 0; i < 300; ++i) Append(level);
+    view_.SetCursor(true);
+    const int tsetY = graph::BaselineY(view_.plot()) - graph::ValueHeight(Tset, 2505, 371);
+    const int x = graph::ColumnX(101);  // clear of the time grid
+    const QRgb graph1 = Pixel(colours::Defaults[colours::Graph1]);
+    ASSERT_EQ(view_.image().pixel(x, tsetY), graph1);
+    EXPECT_EQ(view_.readout()[1 + Tset], " Tset = 250.5°C ");
+
+    graph::Visibility visible = view_.visibility();
+    visible[Tset] = false;
+    view_.SetVisibility(visible);
+    EXPECT_NE(view_.image().pixel(x, tsetY), graph1);
+    EXPECT_EQ(view_.image(), FreshPicture());
+    EXPECT_EQ(view_.readout()[1 + Tset], "");
+    EXPECT_EQ(view_.readout()[0], " t = 0.0 s ");
+    EXPECT_EQ(view_.readout()[1 + Tget], " Tget = 100.0°C ");
+}
+
+TEST_F(GraphViewTest, AutoScrollJumpsOnlyWhenTheNewestSampleLeavesTheView) {
+    AppendWave(PlotWidth);  // the last one is sample W - 1 + pos
+    EXPECT_EQ(view_.pos(), 0);
+    AppendWave(1);
+    EXPECT_EQ(view_.pos(), 100);
+    EXPECT_EQ(view_.image(), FreshPicture());
+    AppendWave(99);
+    EXPECT_EQ(view_.pos(), 100);
+
+    view_.SetAutoScroll(false);
+    AppendWave(50);
+    EXPECT_EQ(view_.pos(), 100);
+}
+
+TEST_F(GraphViewTest, FreezeStoresWithoutDrawingAndThawingShowsEverySample) {
+    AppendWave(100);
+    view_.SetFreeze(true);
+    const QImage frozen = view_.image().copy();
+    AppendWave(800);  // past the right edge, too
+    EXPECT_EQ(view_.image(), frozen);
+    EXPECT_EQ(view_.pos(), 0);
+    EXPECT_EQ(store_->count(), 900);
+
+    view_.SetFreeze(false);
+    EXPECT_NE(view_.image(), frozen);
+    EXPECT_EQ(view_.image(), FreshPicture());
+
+    // Simulated samples are drawn while frozen.
+    store_->Clear();
+    view_.SetPos(0);
+    view_.RepaintAll();
+    view_.SetFreeze(true);
+    AppendWave(10, false);
+    EXPECT_EQ(view_.image(), FreshPicture());
+}
+
+TEST_F(GraphViewTest, LeftPressesSwitchTheCursorOnAtTheClampedColumn) {
+    QSignalSpy switchedOn(&view_, &TGraphView::cursorSwitchedOn);
+    Press(10, Qt::RightButton);
+    EXPECT_FALSE(view_.cursorOn());
+    EXPECT_EQ(switchedOn.count(), 0);
+
+    Press(10);
+    EXPECT_TRUE(view_.cursorOn());
+    EXPECT_EQ(view_.cursorColumn(), 0);
+    EXPECT_EQ(switchedOn.count(), 1);
+    Press(BoxWidth - 1);
+    EXPECT_EQ(view_.cursorColumn(), PlotWidth - 1);
+    EXPECT_EQ(switchedOn.count(), 1);
+    Press(154);
+    EXPECT_EQ(view_.cursorColumn(), 100);
+    EXPECT_EQ(view_.image(), FreshPicture());
+}
+
+TEST_F(GraphViewTest, DraggingPastTheEdgesScrollsWithAutoScrollOnly) {
+    view_.SetPos(500);
+    Press(300);
+    DragTo(BoxWidth - 24 + 10);
+    EXPECT_EQ(view_.pos(), 510);
+    EXPECT_EQ(view_.cursorColumn(), PlotWidth - 1);
+    DragTo(44);
+    EXPECT_EQ(view_.pos(), 500);
+    EXPECT_EQ(view_.cursorColumn(), 0);
+    EXPECT_EQ(view_.cursorSample(), 500);
+    EXPECT_EQ(view_.image(), FreshPicture());
+
+    view_.SetAutoScroll(false);
+    DragTo(BoxWidth);
+    DragTo(0);
+    EXPECT_EQ(view_.pos(), 500);
+}
+
+TEST_F(GraphViewTest, ReadoutFollowsTheCursorAndReachesTheStatusBar) {
+    AppendWave(10);
+    QSignalSpy changed(&view_, &TGraphView::readoutChanged);
+    view_.SetCursorColumn(5);
+    EXPECT_EQ(changed.count(), 0);  // cursor still off: nothing to read
+    view_.SetCursor(true);
+    ASSERT_EQ(changed.count(), 1);
+    const QStringList texts = changed.last().at(0).toStringList();
+    ASSERT_EQ(texts.size(), 10);
+    EXPECT_EQ(texts[0], " t = 0.5 s ");
+    EXPECT_EQ(texts[1 + Tset], QString::fromStdString(view_.readout()[1 + Tset]));
+    EXPECT_FALSE(texts[1 + Tset].isEmpty());
+    EXPECT_EQ(texts[1 + PllErr], "");  // hidden on a first run
+
+    // Right of the last sample the zero slots show.
+    view_.SetCursorColumn(50);
+    EXPECT_EQ(view_.readout()[1 + Tset], " Tset = 0.0°C ");
+    view_.SetCursor(false);
+    for (const QString& text : changed.last().at(0).toStringList()) EXPECT_EQ(text, "");
+}
+
+}  // namespace

@@ -1,0 +1,214 @@
+#include "traces/Graphview.h"
+
+#include <QMouseEvent>
+#include <QPaintEvent>
+#include <QPainter>
+#include <QScrollBar>
+
+#include "traces/Graphpaint.h"
+
+namespace {
+
+// The paint box's size in the main window at its minimum size.
+constexpr QSize LayoutSize(866, 418);
+
+}  // namespace
+
+TGraphView::TGraphView(const TraceStore& store, QScrollBar& scrollBar, QWidget* parent)
+    : QWidget(parent), store_(store), scrollBar_(scrollBar) {
+    setObjectName(QStringLiteral("LogPaintBox"));
+    // paintEvent covers every pixel from the image.
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    scrollBar_.setObjectName(QStringLiteral("LogScrollBar"));
+    scrollBar_.setOrientation(Qt::Horizontal);
+    scrollBar_.setRange(0, graph::ScrollMaximum(plot().width));
+    scrollBar_.setSingleStep(graph::ScrollSmallStep);
+    scrollBar_.setPageStep(graph::ScrollLargeStep);
+    connect(&scrollBar_, &QScrollBar::valueChanged, this, [this] { ScrollBarMoved(); });
+}
+
+void TGraphView::RepaintAll() {
+    RebuildImage();
+    update();
+}
+
+void TGraphView::RebuildImage() {
+    const QSize box = size();
+    if (image_.size() != box) image_ = box.isEmpty() ? QImage() : QImage(box, QImage::Format_RGB32);
+    const graph::Plot plot = this->plot();
+    // A smaller maximum may pull the position back; this repaint already uses the new one.
+    rebuilding_ = true;
+    scrollBar_.setMaximum(graph::ScrollMaximum(plot.width));
+    rebuilding_ = false;
+    const int pos = this->pos();
+    cursorColumn_ = graph::ClampColumn(cursorColumn_, plot.width);
+    cursorDrawn_ = false;
+    if (!image_.isNull()) {
+        QPainter painter(&image_);
+        graphpaint::PaintFrame(painter, box, pos, samplePeriodMs_, colours_);
+        if (store_.count() > 0) {
+            graphpaint::PaintColumns(painter, store_, plot, pos,
+                                     graph::ColumnsOf(0, store_.count() - 1, pos, plot.width),
+                                     visible_, colours_);
+        }
+        if (cursorOn_) {
+            graphpaint::XorCursor(painter, plot, cursorColumn_, colours_);
+            cursorDrawn_ = true;
+        }
+    }
+    RefreshReadout();
+}
+
+void TGraphView::DrawSamples(int a, int b) {
+    if (!ImageCurrent()) {
+        RepaintAll();
+        return;
+    }
+    const graph::Plot plot = this->plot();
+    const int pos = this->pos();
+    const graph::ColumnSpan span = graph::ColumnsOf(a, b, pos, plot.width);
+    if (span.first <= span.last) {
+        QPainter painter(&image_);
+        QRect dirty;
+        // The cursor comes off first so that the XOR lands on the finished column again.
+        if (cursorDrawn_) dirty |= graphpaint::XorCursor(painter, plot, cursorColumn_, colours_);
+        dirty |= graphpaint::PaintColumns(painter, store_, plot, pos, span, visible_, colours_);
+        if (cursorOn_) dirty |= graphpaint::XorCursor(painter, plot, cursorColumn_, colours_);
+        cursorDrawn_ = cursorOn_;
+        update(dirty);
+    }
+    RefreshReadout();
+}
+
+void TGraphView::AutoScrollAfterAppend(int count) {
+    const int pos = this->pos();
+    const int next = graph::ScrollAfterAppend(count, pos, plot().width, autoScroll_);
+    if (next != pos) SetPos(next);
+}
+
+void TGraphView::SampleAppended(bool fromStation) {
+    if (fromStation && frozen_) return;
+    const int count = store_.count();
+    if (count <= 0) return;
+    DrawSamples(count - 1, count - 1);
+    AutoScrollAfterAppend(count);
+}
+
+void TGraphView::SetCursor(bool on) {
+    cursorOn_ = on;
+    DrawCursor(on, cursorColumn_);
+}
+
+void TGraphView::SetCursorColumn(int column) {
+    DrawCursor(cursorOn_, column);
+}
+
+void TGraphView::DrawCursor(bool on, int column) {
+    const graph::Plot plot = this->plot();
+    column = graph::ClampColumn(column, plot.width);
+    if (!ImageCurrent()) {
+        cursorColumn_ = column;
+        RepaintAll();
+        return;
+    }
+    QPainter painter(&image_);
+    QRect dirty;
+    if (cursorDrawn_) dirty |= graphpaint::XorCursor(painter, plot, cursorColumn_, colours_);
+    if (on) dirty |= graphpaint::XorCursor(painter, plot, column, colours_);
+    painter.end();
+    cursorDrawn_ = on;
+    cursorColumn_ = column;
+    update(dirty);
+    RefreshReadout();
+}
+
+void TGraphView::RefreshReadout() {
+    const int sample = cursorSample();
+    graph::Readout texts = graph::ReadoutTexts(cursorOn_, sample, samplePeriodMs_, visible_,
+                                               graph::SampleAt(store_, sample));
+    if (texts == readout_) return;
+    readout_ = std::move(texts);
+    QStringList list;
+    for (const std::string& text : readout_) list.append(QString::fromStdString(text));
+    emit readoutChanged(list);
+}
+
+int TGraphView::pos() const {
+    return scrollBar_.value();
+}
+
+void TGraphView::SetPos(int pos) {
+    scrollBar_.setValue(pos);
+}
+
+void TGraphView::ScrollBarMoved() {
+    if (!rebuilding_) RepaintAll();
+}
+
+void TGraphView::SetFreeze(bool frozen) {
+    if (frozen == frozen_) return;
+    frozen_ = frozen;
+    if (!frozen_) RepaintAll();
+}
+
+void TGraphView::SetSamplePeriod(int ms) {
+    if (ms == samplePeriodMs_) return;
+    samplePeriodMs_ = ms;
+    RepaintAll();
+}
+
+void TGraphView::SetVisibility(const graph::Visibility& visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    RepaintAll();
+}
+
+void TGraphView::SetColours(const colours::ColourSet& colours) {
+    if (colours == colours_) return;
+    colours_ = colours;
+    RepaintAll();
+}
+
+graph::Plot TGraphView::plot() const {
+    return graph::PlotOf(width(), height());
+}
+
+bool TGraphView::ImageCurrent() const {
+    return !image_.isNull() && image_.size() == size();
+}
+
+QSize TGraphView::sizeHint() const {
+    return LayoutSize;
+}
+
+void TGraphView::paintEvent(QPaintEvent* event) {
+    if (!ImageCurrent()) {
+        // A size change not yet seen by resizeEvent; update() is no use from inside a paint.
+        RebuildImage();
+    }
+    if (image_.isNull()) return;
+    QPainter painter(this);
+    for (const QRect& rect : event->region()) painter.drawImage(rect, image_, rect);
+}
+
+void TGraphView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    RepaintAll();
+}
+
+void TGraphView::mousePressEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) return;
+    const bool wasOn = cursorOn_;
+    cursorOn_ = true;
+    DrawCursor(true, graph::MouseColumn(event->position().toPoint().x()));
+    if (!wasOn) emit cursorSwitchedOn();
+}
+
+void TGraphView::mouseMoveEvent(QMouseEvent* event) {
+    if (!(event->buttons() & Qt::LeftButton)) return;
+    const int x = event->position().toPoint().x();
+    const int pos = this->pos();
+    const int next = graph::DragPos(x, width(), pos, plot().width, autoScroll_);
+    if (next != pos) SetPos(next);
+    DrawCursor(cursorOn_, graph::MouseColumn(x));
+}

@@ -1,0 +1,108 @@
+#pragma once
+
+#include <QImage>
+#include <QStringList>
+#include <QWidget>
+
+#include "traces/Colours.h"
+#include "traces/Graphgeometry.h"
+#include "traces/Tracestore.h"
+
+class QScrollBar;
+
+/// The strip chart's paint box (LogPaintBox): one pixel column per sample, the NOT-XOR cursor
+/// and its readout. It drives the scroll bar LogScrollBar, whose position is `pos`, the sample
+/// shown in column 0.
+///
+/// Every picture lives in an off-screen image the size of the widget; paintEvent only copies it.
+/// A full repaint rebuilds the image. Live drawing (a new sample, a cursor move) changes the
+/// image in place and schedules just the touched rectangles, so the screen always shows exactly
+/// the image and the cursor's XOR state describes both.
+class TGraphView : public QWidget {
+    Q_OBJECT
+
+  public:
+    /// `store` and `scrollBar` must outlive the view; the scroll bar is set up here (horizontal,
+    /// steps 1 and 10, range 0 .. 18001 - W).
+    TGraphView(const TraceStore& store, QScrollBar& scrollBar, QWidget* parent = nullptr);
+
+    /// Rebuilds the whole picture from the store: frame, grids, all samples in view, cursor.
+    void RepaintAll();
+    /// Draws the columns of samples a..b that lie in view, straight onto the picture.
+    void DrawSamples(int a, int b);
+    /// After an append that left `count` samples: jumps 100 samples on when the newest one fell
+    /// right of the view and AutoScroll is on (the jump repaints).
+    void AutoScrollAfterAppend(int count);
+    /// What the acquisition loop does after each stored sample: draw it and follow it, except
+    /// for station samples while frozen (simulated ones are drawn regardless).
+    void SampleAppended(bool fromStation);
+
+    /// Shows or hides the cursor at its column and refreshes the readout (action Cursor).
+    void SetCursor(bool on);
+    /// Moves the cursor to plot column `column` (clamped), keeping its on/off state.
+    void SetCursorColumn(int column);
+    bool cursorOn() const { return cursorOn_; }
+    int cursorColumn() const { return cursorColumn_; }
+    /// The sample under the cursor: pos + cursorColumn.
+    int cursorSample() const { return pos() + cursorColumn_; }
+
+    /// Scroll position; setting it clamps to the scroll bar's range and repaints on change.
+    int pos() const;
+    void SetPos(int pos);
+
+    /// While frozen, station samples are stored but not drawn; thawing repaints everything.
+    void SetFreeze(bool frozen);
+    bool frozen() const { return frozen_; }
+    void SetAutoScroll(bool on) { autoScroll_ = on; }
+    bool autoScroll() const { return autoScroll_; }
+    /// Milliseconds per sample, for the time labels and the time readout; repaints on change.
+    void SetSamplePeriod(int ms);
+    int samplePeriodMs() const { return samplePeriodMs_; }
+    /// Which of the nine traces are drawn and read out; repaints on change.
+    void SetVisibility(const graph::Visibility& visible);
+    const graph::Visibility& visibility() const { return visible_; }
+    /// The eight graph colours in slot order; repaints on change.
+    void SetColours(const colours::ColourSet& colours);
+    const colours::ColourSet& colours() const { return colours_; }
+
+    /// Texts of status bar panels 1..10 as last refreshed.
+    const graph::Readout& readout() const { return readout_; }
+    graph::Plot plot() const;
+    /// The picture as it is on screen.
+    const QImage& image() const { return image_; }
+
+    QSize sizeHint() const override;
+
+  signals:
+    /// The texts of status bar panels 1..10 changed (always ten entries).
+    void readoutChanged(const QStringList& texts);
+    /// A left press switched the cursor on; the window checks acCursor.
+    void cursorSwitchedOn();
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+  private:
+    void RebuildImage();
+    void DrawCursor(bool on, int column);
+    void RefreshReadout();
+    void ScrollBarMoved();
+    bool ImageCurrent() const;
+
+    const TraceStore& store_;
+    QScrollBar& scrollBar_;
+    QImage image_;
+    colours::ColourSet colours_ = colours::Defaults;
+    graph::Visibility visible_ = graph::DefaultVisibility;
+    graph::Readout readout_;
+    int samplePeriodMs_ = 100;
+    bool autoScroll_ = true;
+    bool frozen_ = false;
+    bool cursorOn_ = false;
+    bool cursorDrawn_ = false;
+    int cursorColumn_ = 0;
+    bool rebuilding_ = false;
+};
