@@ -10,6 +10,7 @@ std::unique_ptr<TWakePort> MakeLink(std::unique_ptr<SerialLine> line) {
 
 AppCore::AppCore(PanelView& panelView, MainView& view, std::unique_ptr<SerialLine> line)
     : view_(view),
+      panelView_(panelView),
       link_(MakeLink(std::move(line))),
       connection_(*link_, *this),
       panel_(connection_, panelView, updating_),

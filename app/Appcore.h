@@ -47,6 +47,9 @@ class AppCore final : private ConnectionView, private AcquisitionView {
     Connection& connection() noexcept { return connection_; }
     ControlPanel& panel() noexcept { return panel_; }
     Acquisition& acquisition() noexcept { return acquisition_; }
+    PanelView& panelView() noexcept { return panelView_; }
+    const PanelView& panelView() const noexcept { return panelView_; }
+    const Connection& connection() const noexcept { return connection_; }
 
     /// Read every parameter after each connect.
     bool autoRead = true;
@@ -61,6 +64,7 @@ class AppCore final : private ConnectionView, private AcquisitionView {
     void StateChanged(AcqState state) override { view_.StateChanged(state); }
 
     MainView& view_;
+    PanelView& panelView_;
     std::unique_ptr<TWakePort> link_;
     TraceStore store_;
     Updating updating_;

@@ -95,7 +95,12 @@ QWidget* TMainForm::BuildCentralArea() {
 void TMainForm::BuildStatusBar() {
     for (int i = 0; i < StatusPanels; ++i) {
         status_[i] = new QLabel(this);
-        status_[i]->setFixedWidth(StatusWidths[i]);
+        // The connection panel grows with its text: device paths are longer than COM names.
+        if (i == 0) {
+            status_[i]->setMinimumWidth(StatusWidths[i]);
+        } else {
+            status_[i]->setFixedWidth(StatusWidths[i]);
+        }
         statusBar()->addWidget(status_[i]);
     }
 }

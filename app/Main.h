@@ -19,7 +19,7 @@ class TTraceLegend;
 
 /// The one window: it owns the link, the store, the connection, the panel and the poll loop
 /// for the whole run, lays out the controls and forwards their events to the core.
-class TMainForm : public QMainWindow, private MainView {
+class TMainForm : public QMainWindow, public MainView {
     Q_OBJECT
 
   public:
@@ -38,6 +38,10 @@ class TMainForm : public QMainWindow, private MainView {
     const Config& config() const { return config_; }
     QString statusText(int panel) const;
     QAction* action(const char* name) const;
+    /// Reads a data file as Open does once its dialog has returned (also a dropped file).
+    void OpenDataFile(const QString& path);
+    /// Writes the log as Save as does once its dialog has returned; false when it failed.
+    bool SaveDataFile(const QString& path);
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -64,8 +68,12 @@ class TMainForm : public QMainWindow, private MainView {
     void Tick();
     void ScheduleNextTick();
     void ConnectAction();
-    void OpenDataFile(const QString& path);
     void SaveDataFileAs();
+    void OpenParamsAction();
+    void SaveParamsAction();
+    void RememberDataFile(const QString& path);
+    void ShowFileCaption();
+    void ApplySamplePeriod(int ms);
     void OpenAction();
     void CutLeft();
     void CutRight();

@@ -1,19 +1,12 @@
 // The main window's actions: captions, shortcuts, hints, menus, tool bar and what each runs.
 #include <QAction>
-#include <QApplication>
-#include <QDir>
-#include <QFileDialog>
-#include <QFileInfo>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QToolBar>
 
 #include "app/Errorbox.h"
 #include "app/Main.h"
 #include "app/Panelwidget.h"
-#include "app/Waitcursor.h"
 #include "link/Connect.h"
-#include "traces/Datafile.h"
 #include "traces/Graphview.h"
 #include "traces/Tracelegend.h"
 
@@ -85,6 +78,8 @@ void TMainForm::BuildActions() {
     on("acDisconnect", [this] { connection().Disconnect(); });
     on("acRead", [this] { core_->panel().ReadParams(); });
     on("acWrite", [this] { core_->panel().WriteParams(); });
+    on("acParOpen", [this] { OpenParamsAction(); });
+    on("acParSave", [this] { SaveParamsAction(); });
     on("acStart", [this] { acquisition().Start(); });
     on("acPause", [this] { acquisition().Pause(); });
     on("acStop", [this] { acquisition().Stop(); });
@@ -160,68 +155,4 @@ void TMainForm::CutLeft() {
 void TMainForm::CutRight() {
     if (!graph_->cursorOn() || !store().CutRight(graph_->cursorSample())) return;
     graph_->RepaintAll();
-}
-
-void TMainForm::OpenAction() {
-    const QString path = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Open"), QString::fromStdString(config_.dataDir),
-        QStringLiteral("Data files (*.dat);;All files (*)"));
-    if (!path.isEmpty()) OpenDataFile(path);
-}
-
-void TMainForm::OpenDataFile(const QString& path) {
-    WaitCursor wait;
-    const datafile::DataFileText file = datafile::ReadDataFile(path.toStdString());
-    if (!file.ok) {
-        QMessageBox::critical(this, QStringLiteral("Tavolin"),
-                              QString::fromStdString(file.message));
-        return;
-    }
-    acquisition().Stop();
-    config_.dataDir = QFileInfo(path).absolutePath().toStdString() + "/";
-    const datafile::LoadResult loaded = datafile::LoadRows(file, store());
-    legend_->SetVisibility(file.visible);
-    graph_->SetVisibility(file.visible);
-    if (loaded.samplePeriodMs) {
-        config_.samplePeriodMs = *loaded.samplePeriodMs;
-        schedule_.SetPeriod(std::chrono::milliseconds(config_.samplePeriodMs));
-        graph_->SetSamplePeriod(config_.samplePeriodMs);
-    }
-    graph_->SetPos(0);
-    graph_->RepaintAll();
-    if (!loaded.ok) {
-        QMessageBox::critical(this, QStringLiteral("Tavolin"),
-                              QString::fromStdString(loaded.message));
-        return;
-    }
-    fileName_ = path.toStdString();
-    setWindowTitle(QStringLiteral("Tavolin - ") + QFileInfo(path).fileName());
-    if (loaded.droppedRows > 0) {
-        QMessageBox::warning(
-            this, QStringLiteral("Tavolin"),
-            QStringLiteral("The file holds %1 more samples than the log can keep; the first %2 "
-                           "were loaded.")
-                .arg(loaded.droppedRows)
-                .arg(TraceCapacity));
-    }
-}
-
-void TMainForm::SaveDataFileAs() {
-    const QString path = QFileDialog::getSaveFileName(
-        this, QStringLiteral("Save as"), QString::fromStdString(config_.dataDir),
-        QStringLiteral("Data files (*.dat);;All files (*)"));
-    if (path.isEmpty()) return;
-    QString target = path;
-    if (QFileInfo(target).suffix().isEmpty()) target += QStringLiteral(".dat");
-    config_.dataDir = QFileInfo(target).absolutePath().toStdString() + "/";
-    WaitCursor wait;
-    const datafile::SaveResult saved = datafile::SaveDataFile(
-        target.toStdString(), store(), legend_->visibility(), config_.samplePeriodMs);
-    if (!saved.ok) {
-        QMessageBox::critical(this, QStringLiteral("Tavolin"),
-                              QString::fromStdString(saved.message));
-        return;
-    }
-    fileName_ = target.toStdString();
-    setWindowTitle(QStringLiteral("Tavolin - ") + QFileInfo(target).fileName());
 }

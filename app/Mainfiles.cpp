@@ -1,0 +1,139 @@
+// The main window's file actions: data files and parameter files through their dialogs.
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+
+#include "app/Main.h"
+#include "app/Paramsync.h"
+#include "app/Waitcursor.h"
+#include "traces/Datafile.h"
+#include "traces/Graphview.h"
+#include "traces/Tracelegend.h"
+
+namespace {
+
+/// The platform's file dialog, modal, starting in `folder` with `name` proposed. Empty when
+/// the user cancels. Saving asks before overwriting a file.
+QString AskFileName(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
+                    const std::string& folder, const std::string& name, const QString& filter,
+                    const QString& suffix, bool allowNewName = false) {
+    QFileDialog dialog(parent, title, QString::fromStdString(folder), filter);
+    dialog.setAcceptMode(mode);
+    dialog.setDefaultSuffix(suffix);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave || allowNewName ? QFileDialog::AnyFile
+                                                                       : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    if (!name.empty()) dialog.selectFile(QString::fromStdString(name));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    return dialog.selectedFiles().constFirst();
+}
+
+const QString DataFilter = QStringLiteral("Data file (*.dat);;All files (*)");
+const QString ParamsFilter = QStringLiteral("Params file (*.par);;All files (*)");
+// Opening a parameter file that does not exist loads every default.
+constexpr bool AllowNewName = true;
+
+}  // namespace
+
+void TMainForm::RememberDataFile(const QString& path) {
+    const QFileInfo info(path);
+    config_.dataDir = info.absolutePath().toStdString() + "/";
+    fileName_ = info.fileName().toStdString();
+}
+
+void TMainForm::ShowFileCaption() {
+    setWindowTitle(QStringLiteral("Tavolin - ") + QString::fromStdString(fileName_));
+}
+
+void TMainForm::OpenAction() {
+    const QString path =
+        AskFileName(this, QFileDialog::AcceptOpen, QStringLiteral("Open Data File"),
+                    config_.dataDir, "", DataFilter, QStringLiteral("dat"));
+    if (path.isEmpty()) return;
+    repaint();
+    OpenDataFile(path);
+}
+
+void TMainForm::OpenDataFile(const QString& path) {
+    RememberDataFile(path);
+    datafile::LoadResult loaded;
+    {
+        WaitCursor wait;
+        const datafile::DataFileText file = datafile::ReadDataFile(path.toStdString());
+        if (!file.ok) {
+            graph_->RepaintAll();
+            loaded.message = file.message;
+        } else {
+            acquisition().Stop();
+            legend_->SetVisibility(file.visible);
+            graph_->SetVisibility(file.visible);
+            loaded = datafile::LoadRows(file, store());
+            if (loaded.samplePeriodMs) ApplySamplePeriod(*loaded.samplePeriodMs);
+            graph_->SetPos(0);
+            graph_->RepaintAll();
+        }
+    }
+    if (!loaded.ok) {
+        QMessageBox::critical(this, QStringLiteral("Tavolin"),
+                              QString::fromStdString(loaded.message));
+        return;
+    }
+    ShowFileCaption();
+    if (loaded.droppedRows > 0) {
+        QMessageBox::warning(this, QStringLiteral("Tavolin"),
+                             QStringLiteral("The file holds %1 samples more than the log can keep; "
+                                            "the first %2 were loaded.")
+                                 .arg(loaded.droppedRows)
+                                 .arg(TraceCapacity));
+    }
+}
+
+void TMainForm::SaveDataFileAs() {
+    const QString path =
+        AskFileName(this, QFileDialog::AcceptSave, QStringLiteral("Save Data File"),
+                    config_.dataDir, fileName_, DataFilter, QStringLiteral("dat"));
+    if (path.isEmpty()) return;
+    repaint();
+    SaveDataFile(path);
+}
+
+bool TMainForm::SaveDataFile(const QString& path) {
+    RememberDataFile(path);
+    datafile::SaveResult saved;
+    {
+        WaitCursor wait;
+        saved = datafile::SaveDataFile(path.toStdString(), store(), legend_->visibility(),
+                                       config_.samplePeriodMs);
+    }
+    ShowFileCaption();
+    if (!saved.ok) {
+        QMessageBox::critical(this, QStringLiteral("Tavolin"),
+                              QString::fromStdString(saved.message));
+    }
+    return saved.ok;
+}
+
+void TMainForm::OpenParamsAction() {
+    const QString path =
+        AskFileName(this, QFileDialog::AcceptOpen, QStringLiteral("Open Params File"),
+                    config_.dataDir, "", ParamsFilter, QStringLiteral("par"), AllowNewName);
+    if (path.isEmpty()) return;
+    config_.dataDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    OpenParamFile(*core_, path.toStdString());
+}
+
+void TMainForm::SaveParamsAction() {
+    const QString path =
+        AskFileName(this, QFileDialog::AcceptSave, QStringLiteral("Save Params File"),
+                    config_.dataDir, "Params1", ParamsFilter, QStringLiteral("par"));
+    if (path.isEmpty()) return;
+    config_.dataDir = QFileInfo(path).absolutePath().toStdString() + "/";
+    SaveParamFile(*core_, path.toStdString());
+}
+
+void TMainForm::ApplySamplePeriod(int ms) {
+    config_.samplePeriodMs = ms;
+    // The poll follows too, so that what is recorded next is really i x period apart.
+    schedule_.SetPeriod(std::chrono::milliseconds(ms));
+    graph_->SetSamplePeriod(ms);
+}

@@ -1,0 +1,20 @@
+#pragma once
+
+#include <filesystem>
+
+#include "dialogs/Paramfile.h"
+
+class AppCore;
+
+/// What a parameter file moves: the panel's gains, mode, power limit and compensation, and
+/// the cached heater parameters.
+PanelParams CollectPanelParams(const AppCore& core);
+
+/// Loads `path` into the panel and the cached copy with `updating` raised, so nothing is sent
+/// to the station; Write Params sends it later. A missing file loads every default. Throws
+/// IniError when the file exists but cannot be read (nothing is loaded then).
+void OpenParamFile(AppCore& core, const std::filesystem::path& path);
+
+/// Saves the panel and the cached copy to `path`, merging into an existing file. Throws
+/// IniError with the message to show.
+void SaveParamFile(const AppCore& core, const std::filesystem::path& path);
