@@ -60,5 +60,9 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     } catch (const EInOutError& e) {
         err << e.what() << '\n';
         return ExitLinkError;
+    } catch (const std::exception& e) {
+        // Not the link's: say whose message it is.
+        err << "tavolin-cli: " << e.what() << '\n';
+        return ExitLinkError;
     }
 }

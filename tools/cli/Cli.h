@@ -15,8 +15,9 @@ inline constexpr int ExitUsage = 2;
 const std::vector<CliCommand>& CliCommands();
 
 /// Runs `tavolin-cli [--port NAME] COMMAND [ARGS]` with the arguments after the program name.
-/// A link error prints its message on `err` and gives 1; a usage error prints the message and
-/// the usage on `err` and gives 2.
+/// A link error prints its message on `err` and gives 1 (any other failure too, its message
+/// prefixed with the tool's name); a usage error prints the message and the usage on `err` and
+/// gives 2.
 int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 /// The usage text, one line per command.
