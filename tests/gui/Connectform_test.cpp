@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "link/Connect.h"
+#include "link/Wakeport.h"
+#include "support/Stationprocess.h"
+
+namespace {
+
+QString Row(const TConnectForm& form, const QString& port) {
+    const auto items = form.list()->findItems(port, Qt::MatchExactly, 0);
+    return items.isEmpty() ? QStringLiteral("<missing>") : items.first()->text(1);
+}
+
+class ConnectFormTest : public ::testing::Test {
+  protected:
+    StationProcess heater{{.model = "KRT-51", .identity = "KRT-51 bench"}};
+    StationProcess fan{{.model = "KRF-51", .identity = "KRF-51 lab"}};
+    std::vector<std::string> extra{heater.Link(), fan.Link(), "/nonexistent/ttyX"};
+    TWakePort link;
+    std::string chosen = "untouched";
+};
+
+TEST_F(ConnectFormTest, listsEveryPortWithItsIdentityAndSelectsTheFirstThatAnswered) {
+    TConnectForm form(link, extra, chosen);
+    EXPECT_EQ(Row(form, QString::fromStdString(heater.Link())), "KRT-51 bench");
+    EXPECT_EQ(Row(form, QString::fromStdString(fan.Link())), "KRF-51 lab");
+    EXPECT_EQ(Row(form, "/nonexistent/ttyX"), "None");
+    EXPECT_FALSE(link.IsOpen()) << "the scan closes the link";
+
+    // Rows are sorted ignoring case; the first answering one is selected.
+    const std::string first = std::min(heater.Link(), fan.Link());
+    ASSERT_NE(form.list()->currentItem(), nullptr);
+    EXPECT_EQ(form.list()->currentItem()->text(0).toStdString(), first);
+    form.findChild<QPushButton*>("btOk")->click();
+    EXPECT_EQ(chosen, first);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+}
+
+TEST_F(ConnectFormTest, cancelAndEscapeChooseNothing) {
+    {
+        TConnectForm form(link, extra, chosen);
+        form.findChild<QPushButton*>("btCancel")->click();
+        EXPECT_EQ(form.result(), QDialog::Rejected);
+    }
+    {
+        TConnectForm form(link, extra, chosen);
+        form.show();
+        QTest::keyClick(&form, Qt::Key_Escape);
+        EXPECT_EQ(form.result(), QDialog::Rejected);
+    }
+    EXPECT_EQ(chosen, "untouched");
+}
+
+TEST_F(ConnectFormTest, aRowShowingNoneCanBeChosenByDoubleClick) {
+    TConnectForm form(link, extra, chosen);
+    QTreeWidgetItem* none =
+        form.list()->findItems("/nonexistent/ttyX", Qt::MatchExactly, 0).first();
+    form.list()->setCurrentItem(none);
+    emit form.list()->itemDoubleClicked(none, 0);
+    EXPECT_EQ(chosen, "/nonexistent/ttyX");
+}
+
+}  // namespace
