@@ -29,7 +29,7 @@ void Connection::Disconnect() {
     selectedPort_.clear();
 }
 
-bool Connection::ConnectSelected() {
+void Connection::Connect() {
     try {
         link_.Open(selectedPort_);
         portName_ = link_.PortName();
@@ -40,11 +40,19 @@ bool Connection::ConnectSelected() {
         view_.ShowConnection(OnLineText(identityText_, portName_));
         view_.Connected();
         SetKind(kind);
+    } catch (const EInOutError&) {
+        GoOffLine();
+        throw;
+    }
+}
+
+bool Connection::ConnectSelected() {
+    try {
+        Connect();
         return true;
     } catch (const EInOutError&) {
         // A failed connect is not the user's business: the status says off line and the
         // poll loop tries again.
-        GoOffLine();
         return false;
     }
 }

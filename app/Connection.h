@@ -54,6 +54,9 @@ class Connection {
     /// Any link error (also "Unknown device" for a foreign identity) ends off line silently.
     /// Returns whether it is on line.
     bool ConnectSelected();
+    /// The same, but a link error goes off line and then passes to the caller with its
+    /// message (the command-line tool prints it).
+    void Connect();
 
     static std::string OnLineText(const std::string& identity, const std::string& port) {
         return " ON LINE: " + identity + " (" + port + ") ";
