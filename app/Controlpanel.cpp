@@ -199,7 +199,9 @@ void ControlPanel::FieldChanged(Field field) {
 void ControlPanel::FillPresetList(int lastPreset) {
     const int selected = view_.PresetIndex();
     view_.SetPresetList(lastPreset);
-    view_.SetPresetIndex(selected < view_.PresetCount() ? selected : 0);
+    // A list without a selection also starts again from "OFF".
+    const bool kept = selected >= 0 && selected < view_.PresetCount();
+    view_.SetPresetIndex(kept ? selected : 0);
     PresetRead();
 }
 

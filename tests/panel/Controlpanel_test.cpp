@@ -312,7 +312,10 @@ TEST_F(ControlPanelTest, presetListFollowsLastPreset) {
     const Case cases[] = {
         {20, 23, 24, 23},  // the highest entry of a full list stays
         {5, 23, 9, 0},     // gone: back to "OFF"
-        {5, 8, 9, 8},     {0, 8, 4, 0}, {0, 3, 4, 3},
+        {5, 8, 9, 8},      // still there: kept
+        {0, 8, 4, 0},      // gone
+        {0, 3, 4, 3},      // preset "0" of a one-preset list
+        {5, -1, 9, 0},     // no selection at all: "OFF", never index 255 on the wire
     };
     for (const Case& c : cases) {
         view.SetPresetList(20);

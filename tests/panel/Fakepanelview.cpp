@@ -33,6 +33,7 @@ FakePanelView::FakePanelView() {
     boxes_ = {{Box::PidH, false}, {Box::PidF, false}, {Box::AutoStb, false}};
     controls_ = {{Control::PidF, true}, {Control::UpDown, false}};
     SetPresetList(DesignLastPreset);
+    preset_ = 0;  // "OFF"
 }
 
 void FakePanelView::Fire(Field field) {
