@@ -158,7 +158,20 @@ std::string StationProcess::Executable() {
     return ToolPath("TAVOLIN_STATION", BuiltStation);
 }
 
-StationProcess::StationProcess(StationConfig config) : folder_(TempFolder()) {
+StationProcess::StationProcess(StationConfig config) {
+    const std::string exe = Executable();
+    folder_ = TempFolder();
+    try {
+        Start(exe, config);
+    } catch (...) {
+        if (pid_ > 0) Stop();
+        std::error_code ec;
+        std::filesystem::remove_all(folder_, ec);
+        throw;
+    }
+}
+
+void StationProcess::Start(const std::string& exe, const StationConfig& config) {
     link_ = config.link.empty() ? folder_ + "/link" : config.link;
     logPath_ = folder_ + "/station.log";
     errPath_ = folder_ + "/stderr.txt";
@@ -171,15 +184,13 @@ StationProcess::StationProcess(StationConfig config) : folder_(TempFolder()) {
     UniqueFd readEnd(fds[0]);
     UniqueFd writeEnd(fds[1]);
     const UniqueFd err(::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    pid_ = SpawnProcess(Executable(), args, writeEnd.get(), err.get());
+    pid_ = SpawnProcess(exe, args, writeEnd.get(), err.get());
     writeEnd.reset();
     device_ = ReadFirstLine(readEnd.get(), std::chrono::steady_clock::now() + StartLimit);
     if (device_.empty()) {
         const int code = Stop();
-        const std::string message =
-            "tavolin-station did not start (exit " + std::to_string(code) + "): " + Stderr();
-        std::filesystem::remove_all(folder_);
-        throw std::runtime_error(message);
+        throw std::runtime_error("tavolin-station did not start (exit " + std::to_string(code) +
+                                 "): " + Stderr());
     }
 }
 

@@ -85,6 +85,8 @@ class StationProcess {
     static std::string Executable();
 
   private:
+    void Start(const std::string& exe, const StationConfig& config);
+
     std::string folder_;
     std::string link_;
     std::string logPath_;

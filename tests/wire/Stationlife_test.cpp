@@ -31,10 +31,20 @@ TEST(StationLife, aStopSignalEndsTheStationCleanly) {
     }
 }
 
-TEST(StationLife, aStaleLinkIsReplacedAndAnythingElseRefused) {
-    const fs::path folder =
+/// A folder of the test's own, removed whatever the test's outcome.
+struct ScratchFolder {
+    ScratchFolder() { fs::create_directories(path); }
+    ~ScratchFolder() {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+    const fs::path path =
         fs::temp_directory_path() / ("tavolin-stale-" + std::to_string(::getpid()));
-    fs::create_directories(folder);
+};
+
+TEST(StationLife, aStaleLinkIsReplacedAndAnythingElseRefused) {
+    const ScratchFolder scratch;
+    const fs::path& folder = scratch.path;
     const std::string stale = (folder / "stale").string();
     fs::create_symlink("/dev/pts/no-such-device", stale);
     {
@@ -48,7 +58,6 @@ TEST(StationLife, aStaleLinkIsReplacedAndAnythingElseRefused) {
     std::ofstream(file) << "keep me";
     EXPECT_THROW(StationProcess({.link = file}), std::runtime_error);
     EXPECT_TRUE(fs::is_regular_file(file)) << "a file in the way is left alone";
-    fs::remove_all(folder);
 }
 
 TEST(StationLife, clientsComeAndGoAndOnlyOneHoldsTheLine) {
