@@ -6,6 +6,7 @@
 
 #include "app/Config.h"
 #include "dialogs/Inifile.h"
+#include "support/Tempfolder.h"
 
 namespace fs = std::filesystem;
 
@@ -13,13 +14,7 @@ namespace {
 
 class ConfigTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::path(::testing::TempDir()) / "tavolin-config";
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        path = dir / "tavolin.ini";
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    void SetUp() override { path = folder / "tavolin.ini"; }
     void Write(const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
     std::string Read() const {
         std::ifstream in(path, std::ios::binary);
@@ -28,7 +23,7 @@ class ConfigTest : public ::testing::Test {
         return s.str();
     }
 
-    fs::path dir;
+    TempFolder folder;
     fs::path path;
 };
 
@@ -129,8 +124,8 @@ TEST(ConfigPathTest, environmentWinsThenBesideTheExecutable) {
     ::setenv("TAVOLIN_CONFIG", "/tmp/demo.ini", 1);
     EXPECT_EQ(ConfigPath("/opt/tavolin/tavolin"), fs::path("/tmp/demo.ini"));
     ::unsetenv("TAVOLIN_CONFIG");
-    const fs::path exe = fs::path(::testing::TempDir()) / "tavolin";
-    EXPECT_EQ(ConfigPath(exe), fs::path(::testing::TempDir()) / "tavolin.ini");
+    const TempFolder folder;
+    EXPECT_EQ(ConfigPath(folder / "tavolin"), folder / "tavolin.ini");
     ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
     EXPECT_EQ(ConfigPath("/nonexistent-folder/tavolin"), fs::path("/tmp/xdg/tavolin/tavolin.ini"))
         << "a folder that cannot be written to";

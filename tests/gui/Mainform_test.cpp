@@ -10,6 +10,7 @@
 #include "app/Main.h"
 #include "dialogs/Inifile.h"
 #include "support/Stationprocess.h"
+#include "support/Tempfolder.h"
 
 namespace fs = std::filesystem;
 
@@ -18,14 +19,12 @@ namespace {
 class MainFormTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        dir = fs::path(::testing::TempDir()) / "tavolin-window";
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        dir = folder.path();
         ini = dir / "tavolin.ini";
     }
-    void TearDown() override { fs::remove_all(dir); }
     void WriteIni(const std::string& text) { std::ofstream(ini, std::ios::binary) << text; }
 
+    TempFolder folder;
     fs::path dir;
     fs::path ini;
 };

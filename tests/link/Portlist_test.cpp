@@ -4,24 +4,21 @@
 #include <fstream>
 
 #include "link/Portlist.h"
+#include "support/Tempfolder.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 class PortListTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        root = fs::path(::testing::TempDir()) / "sys-class-tty";
-        fs::remove_all(root);
-        fs::create_directories(root);
-    }
-    void TearDown() override { fs::remove_all(root); }
+  protected:
+    void SetUp() override { root = folder.path(); }
     void Tty(const std::string& name, bool device, int type = -1) {
         fs::create_directories(root / name);
         if (device) fs::create_directories(root / name / "device");
         if (type >= 0) std::ofstream(root / name / "type") << type << "\n";
     }
+    TempFolder folder;
     fs::path root;
 };
 

@@ -7,12 +7,13 @@
 #include "link/Wakecom.h"
 #include "link/Wakeport.h"
 #include "support/Fakeserialline.h"
+#include "support/Tempfolder.h"
 #include "tests/link/Bytes.h"
 
 namespace {
 
 class WakeComTest : public ::testing::Test {
-protected:
+  protected:
     WakeComTest() {
         auto line = std::make_unique<FakeSerialLine>();
         script = line->script();
@@ -153,9 +154,8 @@ TEST(WakeComPortNames, numbersAndNames) {
         std::string name;
         int number;
     };
-    const Case cases[] = {{"COM3", 3},     {"COM12", 12},       {"COM123", 12},
-                          {"COM", 0},      {"COMx", 0},         {"/dev/ttyUSB0", 0},
-                          {"/dev/ttyS3", 0}, {"", 0}};
+    const Case cases[] = {{"COM3", 3}, {"COM12", 12},       {"COM123", 12},    {"COM", 0},
+                          {"COMx", 0}, {"/dev/ttyUSB0", 0}, {"/dev/ttyS3", 0}, {"", 0}};
     for (const auto& c : cases) EXPECT_EQ(TWakeCom::PortNumberOf(c.name), c.number) << c.name;
     EXPECT_EQ(TWakeCom::PortNameOf(12), "COM12");
 }
@@ -175,7 +175,8 @@ TEST(PosixSerialLine, refusesNamesThatAreNotDevicePathsAndMissingDevices) {
 
 TEST(PosixSerialLine, aFileThatIsNotATerminalFailsReadingItsSettings) {
     TWakeCom com;
-    const std::string name = ::testing::TempDir() + "not-a-tty";
+    const TempFolder folder;
+    const std::string name = (folder / "not-a-tty").string();
     FILE* f = std::fopen(name.c_str(), "w");
     ASSERT_NE(f, nullptr);
     std::fclose(f);

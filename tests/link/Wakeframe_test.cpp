@@ -18,16 +18,24 @@ TEST(WakeFrameEncode, producesTheStationsByteStrings) {
     const EncodeCase cases[] = {
         {"GetInfo to address 0 has no address byte", 0, 3, {}, {0xC0, 0x03, 0x00, 0xEB}},
         {"GetHeat", 0, 7, {}, {0xC0, 0x07, 0x00, 0xD0}},
-        {"address 1 sets bit 7, CRC over the plain address", 1, 3, {}, {0xC0, 0x81, 0x03, 0x00, 0xD3}},
-        {"SetT 350.0 C 100.0 %", 0, 6, {0xAC, 0x0D, 0xE8, 0x03},
+        {"address 1 sets bit 7, CRC over the plain address",
+         1,
+         3,
+         {},
+         {0xC0, 0x81, 0x03, 0x00, 0xD3}},
+        {"SetT 350.0 C 100.0 %",
+         0,
+         6,
+         {0xAC, 0x0D, 0xE8, 0x03},
          {0xC0, 0x06, 0x04, 0xAC, 0x0D, 0xE8, 0x03, 0x63}},
         {"setter success reply", 0, 6, {0x00}, {0xC0, 0x06, 0x01, 0x00, 0x38}},
         {"command bit 7 is cleared", 0, 0x83, {}, {0xC0, 0x03, 0x00, 0xEB}},
     };
     for (const auto& c : cases) {
         Bytes buffer(wake::FrameBufferSize);
-        const auto size = wake::EncodeFrame(c.address, c.command, c.data.data(),
-                                            static_cast<std::uint8_t>(c.data.size()), buffer.data());
+        const auto size =
+            wake::EncodeFrame(c.address, c.command, c.data.data(),
+                              static_cast<std::uint8_t>(c.data.size()), buffer.data());
         buffer.resize(size);
         EXPECT_EQ(buffer, c.line) << c.what;
     }
@@ -72,7 +80,7 @@ TEST(WakeFrameCrc, residueOverAFrameWithItsCrcIsZeroAndAnyFlippedBitIsCaught) {
 }
 
 class WakeFrameDecode : public ::testing::Test {
-protected:
+  protected:
     wake::Frame Receive(const Bytes& line) {
         script->Feed(line);
         return wake::ReceiveFrame(fake, data.data());
@@ -92,8 +100,8 @@ protected:
 };
 
 TEST_F(WakeFrameDecode, readsTheGetHeatReplyWithItsStuffedByte) {
-    const Bytes line = {0xC0, 0x07, 0x0D, 0x00, 0xDB, 0xDC, 0x0D, 0xAA, 0x0D, 0xFA,
-                        0x00, 0x7B, 0x00, 0xFE, 0xFF, 0x10, 0x27, 0xA3};
+    const Bytes line = {0xC0, 0x07, 0x0D, 0x00, 0xDB, 0xDC, 0x0D, 0xAA, 0x0D,
+                        0xFA, 0x00, 0x7B, 0x00, 0xFE, 0xFF, 0x10, 0x27, 0xA3};
     const auto frame = Receive(line);
     EXPECT_EQ(frame.address, 0);
     EXPECT_EQ(frame.command, 7);
@@ -105,7 +113,7 @@ TEST_F(WakeFrameDecode, readsTheGetHeatReplyWithItsStuffedByte) {
 }
 
 TEST_F(WakeFrameDecode, addressByteOfAddressZeroIsAccepted) {
-    Bytes line = Frame(0, 6, {0x00});  // C0 06 01 00 38
+    Bytes line = Frame(0, 6, {0x00});     // C0 06 01 00 38
     line.insert(line.begin() + 1, 0x80);  // the CRC covers address 0 only when present: redo
     std::uint8_t crc = wake::CrcInit;
     for (std::uint8_t b : {0xC0, 0x00, 0x06, 0x01, 0x00}) wake::Crc8Update(b, crc);

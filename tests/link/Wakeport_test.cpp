@@ -8,7 +8,7 @@
 namespace {
 
 class WakePortTest : public ::testing::Test {
-protected:
+  protected:
     WakePortTest() {
         auto line = std::make_unique<FakeSerialLine>();
         script = line->script();
@@ -48,8 +48,15 @@ TEST_F(WakePortTest, signednessFollowsEachField) {
     EXPECT_EQ(s.PllErr, -1);
 
     // Shift -1.5 C goes out as F1 FF and comes back as -15; Delay is signed too.
-    HeaterParams p{.Mode = 1, .Delay = -1200, .Kp = 3, .Ki = 4, .Error = 500, .Plim = 41,
-                   .Comp = 2, .Shift = convert::ToWire(-1.5, convert::Tenths), .Gain = 1250,
+    HeaterParams p{.Mode = 1,
+                   .Delay = -1200,
+                   .Kp = 3,
+                   .Ki = 4,
+                   .Error = 500,
+                   .Plim = 41,
+                   .Comp = 2,
+                   .Shift = convert::ToWire(-1.5, convert::Tenths),
+                   .Gain = 1250,
                    .Tcjn = 250};
     script->written.clear();
     script->Feed(Frame(0, 10, {0}));
@@ -139,10 +146,10 @@ TEST(WakePortIdentify, firstSixCharactersExactly) {
         DeviceKind kind;
     };
     const Case cases[] = {
-        {"KRF-51", DeviceKind::Krf51},         {"KRF-51 v1.2 (c) 2019", DeviceKind::Krf51},
-        {"KRT-51", DeviceKind::Krt51},         {"KRT-51x", DeviceKind::Krt51},
-        {"KRT-5", DeviceKind::None},           {"krt-51", DeviceKind::None},
-        {"", DeviceKind::None},                {" KRT-51", DeviceKind::None},
+        {"KRF-51", DeviceKind::Krf51}, {"KRF-51 v1.2 (c) 2019", DeviceKind::Krf51},
+        {"KRT-51", DeviceKind::Krt51}, {"KRT-51x", DeviceKind::Krt51},
+        {"KRT-5", DeviceKind::None},   {"krt-51", DeviceKind::None},
+        {"", DeviceKind::None},        {" KRT-51", DeviceKind::None},
         {"KRX-51", DeviceKind::None},
     };
     for (const auto& c : cases) EXPECT_EQ(TWakePort::Identify(c.identity), c.kind) << c.identity;
@@ -155,11 +162,11 @@ TEST(Convert, shownValuesGoToTheNearestIntegerHalvesAwayFromZero) {
         std::int32_t wire;
     };
     const Case cases[] = {
-        {4.1, 10, 41},     {0.3, 10, 3},       {4.17, 10, 42},    {0.39, 10, 4},
-        {0.35, 10, 4},     {0.25, 10, 3},      {-0.25, 10, -3},   {-1.5, 10, -15},
-        {12.5, 10, 125},   {33.3, 10, 333},    {0.7, 10, 7},      {4.444, 1000, 4444},
-        {0.0999, 10, 1},   {1.2505, 1000, 1251}, {250.0, 10, 2500}, {2.5, 1, 3},
-        {-2.5, 1, -3},     {0.0, 1000, 0},
+        {4.1, 10, 41},   {0.3, 10, 3},         {4.17, 10, 42},    {0.39, 10, 4},
+        {0.35, 10, 4},   {0.25, 10, 3},        {-0.25, 10, -3},   {-1.5, 10, -15},
+        {12.5, 10, 125}, {33.3, 10, 333},      {0.7, 10, 7},      {4.444, 1000, 4444},
+        {0.0999, 10, 1}, {1.2505, 1000, 1251}, {250.0, 10, 2500}, {2.5, 1, 3},
+        {-2.5, 1, -3},   {0.0, 1000, 0},
     };
     for (const auto& c : cases)
         EXPECT_EQ(convert::ToWire(c.shown, c.scale), c.wire) << c.shown << " x " << c.scale;
