@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QFont>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -17,6 +18,7 @@
 
 namespace {
 
+constexpr int WindowFontPoints = 8;
 constexpr std::array<int, TMainForm::StatusPanels> StatusWidths = {145, 75, 90, 90, 90, 75,
                                                                    95,  95, 95, 90, 90};
 
@@ -25,6 +27,10 @@ constexpr std::array<int, TMainForm::StatusPanels> StatusWidths = {145, 75, 90, 
 TMainForm::TMainForm(std::filesystem::path configPath, std::string defaultDataDir, QWidget* parent)
     : QMainWindow(parent), configPath_(std::move(configPath)) {
     setWindowTitle(QStringLiteral("Tavolin"));
+    // The window's controls are laid out for an 8-point sans-serif font.
+    QFont font(QStringLiteral("Sans Serif"), WindowFontPoints);
+    font.setStyleHint(QFont::SansSerif);
+    setFont(font);
     setAcceptDrops(true);
     setMinimumSize(WindowPlacement::MinWidth, WindowPlacement::MinHeight);
 

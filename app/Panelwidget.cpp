@@ -24,13 +24,13 @@ using Field = PanelView::Field;
 constexpr int StripHeight = 100;
 constexpr int RowHeight = 22;
 constexpr int RowSpacing = 2;
-constexpr int ColumnSpacing = 4;
-constexpr int UnitGap = 6;
-constexpr int GroupMargin = 6;
-constexpr int ListWidth = 84;
+constexpr int ColumnSpacing = 3;
+constexpr int UnitGap = 2;
+constexpr int GroupMargin = 4;
+constexpr int ListWidth = 64;
 constexpr int UpDownWidth = 17;
 constexpr int TitleIndent = 10;  // where the style starts a group's caption
-constexpr int BigFieldWidth = 76;
+constexpr int BigFieldWidth = 78;
 constexpr int BigFieldPixels = 27;
 
 constexpr int SetTemperatureMax = 480;
@@ -51,9 +51,9 @@ struct FieldDesign {
     int width;
 };
 
-constexpr int TemperatureWidth = 52;
-constexpr int GainWidth = 36;
-constexpr int NumberWidth = 48;
+constexpr int TemperatureWidth = 44;
+constexpr int GainWidth = 30;
+constexpr int NumberWidth = 40;
 
 // In the order of PanelView::Field; the minimum of every field is 0.
 constexpr FieldDesign Designs[] = {
