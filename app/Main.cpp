@@ -4,6 +4,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFont>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QMessageBox>
 #include <QMimeData>
@@ -99,16 +100,19 @@ QWidget* TMainForm::BuildCentralArea() {
 }
 
 void TMainForm::BuildStatusBar() {
+    // The panels share the bar in proportion to their nominal widths, so that at the
+    // window's minimum width all eleven stay visible side by side instead of overlapping.
+    auto* panels = new QWidget(this);
+    auto* row = new QHBoxLayout(panels);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->setSpacing(2);
     for (int i = 0; i < StatusPanels; ++i) {
-        status_[i] = new QLabel(this);
-        // The connection panel grows with its text: device paths are longer than COM names.
-        if (i == 0) {
-            status_[i]->setMinimumWidth(StatusWidths[i]);
-        } else {
-            status_[i]->setFixedWidth(StatusWidths[i]);
-        }
-        statusBar()->addWidget(status_[i]);
+        status_[i] = new QLabel(panels);
+        status_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        status_[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+        row->addWidget(status_[i], StatusWidths[i]);
     }
+    statusBar()->addWidget(panels, 1);
 }
 
 QString TMainForm::statusText(int panel) const {
@@ -199,7 +203,9 @@ void TMainForm::Tick() {
 // MainView
 
 void TMainForm::ShowConnection(const std::string& text) {
-    if (status_[0]) status_[0]->setText(QString::fromStdString(text));
+    if (!status_[0]) return;
+    status_[0]->setText(QString::fromStdString(text));
+    status_[0]->setToolTip(status_[0]->text());
 }
 
 void TMainForm::DrawSample(int index) {
