@@ -182,6 +182,8 @@ TEST(Cli, linkErrorsPrintTheirMessageAndExit1) {
         std::string message;
     } cases[] = {
         {{"--identity", "Bogus station 1"}, "info", "Unknown device"},
+        {{"--identity", "krt-51 lower case"}, "info", "Unknown device"},
+        {{"--identity", "KRF-5"}, "info", "Unknown device"},
         {{"--drop", "1", "--fault-commands", "7"}, "status", "No data to receive."},
         {{"--error-code", "2", "--fault-commands", "7"},
          "dump",
@@ -195,10 +197,14 @@ TEST(Cli, linkErrorsPrintTheirMessageAndExit1) {
         EXPECT_EQ(r.err, c.message + "\n");
         EXPECT_EQ(r.out, "");
     }
-    for (const char* command : {"info", "status", "dump"}) {
-        const ProcessResult r = Cli({"--port", "/nonexistent", command});
-        EXPECT_EQ(r.exitCode, 1) << command;
-        EXPECT_EQ(r.err, "Port /nonexistent open error.\n") << command;
+    const std::vector<std::vector<std::string>> commands = {
+        {"info"}, {"status"}, {"dump"}, {"read-params", "x.par"}, {"log", "--out", "x.dat"}};
+    for (const auto& command : commands) {
+        std::vector<std::string> args{"--port", "/nonexistent"};
+        args.insert(args.end(), command.begin(), command.end());
+        const ProcessResult r = Cli(args);
+        EXPECT_EQ(r.exitCode, 1) << command.front();
+        EXPECT_EQ(r.err, "Port /nonexistent open error.\n") << command.front();
     }
 }
 
@@ -212,6 +218,18 @@ TEST(Cli, usageErrorsExit2WithTheUsage) {
         {"info", "extra"},
         {"status", "--port", "/x"},
         {"dump", "now"},
+        {"log"},
+        {"log", "--out"},
+        {"log", "--samples", "5"},
+        {"log", "--out", "x.dat", "--samples", "0"},
+        {"log", "--out", "x.dat", "--samples", "18002"},
+        {"log", "--out", "x.dat", "--samples", "5x"},
+        {"log", "--out", "x.dat", "--period", "19"},
+        {"log", "--out", "x.dat", "--period", "501"},
+        {"log", "--out", "x.dat", "--period", "1e2"},
+        {"log", "--out", "x.dat", "now"},
+        {"read-params"},
+        {"write-params", "a.par", "b.par"},
     };
     for (const auto& args : cases) {
         const ProcessResult r = Cli(args);

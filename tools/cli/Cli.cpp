@@ -2,8 +2,11 @@
 
 #include <algorithm>
 
+#include "dialogs/Inifile.h"
 #include "link/Inouterror.h"
 #include "tools/cli/Dump.h"
+#include "tools/cli/Logcommand.h"
+#include "tools/cli/Paramcommands.h"
 #include "tools/cli/Stationcommands.h"
 
 const std::vector<CliCommand>& CliCommands() {
@@ -12,6 +15,9 @@ const std::vector<CliCommand>& CliCommands() {
         {"info", "", RunInfo},
         {"status", "", RunStatus},
         {"dump", "", RunDump},
+        {"log", "--out FILE [--samples N] [--period MS]", RunLog},
+        {"read-params", "FILE", RunReadParams},
+        {"write-params", "FILE", RunWriteParams},
     };
     return commands;
 }
@@ -59,10 +65,14 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return ExitUsage;
     } catch (const EInOutError& e) {
         err << e.what() << '\n';
-        return ExitLinkError;
+        return ExitFailure;
+    } catch (const IniError& e) {
+        // Already the text the window would show.
+        err << e.what() << '\n';
+        return ExitFailure;
     } catch (const std::exception& e) {
         // Not the link's: say whose message it is.
         err << "tavolin-cli: " << e.what() << '\n';
-        return ExitLinkError;
+        return ExitFailure;
     }
 }

@@ -3,7 +3,7 @@
 #include <string>
 
 #include "link/Convert.h"
-#include "tools/cli/Connection.h"
+#include "tools/cli/Clicore.h"
 #include "tools/cli/Display.h"
 
 namespace {
@@ -62,8 +62,10 @@ void DumpOptionsH(std::ostream& out, const HeaterOptions& o) {
 
 int RunDump(CliContext& context) {
     if (!context.args.empty()) throw CliUsageError("unexpected argument " + context.args.front());
-    TWakePort port;
-    const bool fan = Connect(port, context.port).kind == DeviceKind::Krf51;
+    CliCore cli(false);
+    cli.Connect(context.port);
+    TWakePort& port = cli.core().link();
+    const bool fan = cli.core().connection().kind() == DeviceKind::Krf51;
     auto& out = context.out;
     const HeatStatus h = port.GetHeat();
     RecordWriter(out, "HeatStatus")("Tset", h.Tset, Tenths)("Tget", h.Tget, Tenths)(

@@ -1,4 +1,4 @@
-#include "tools/cli/Connection.h"
+#include "tools/cli/Probe.h"
 
 #include "link/Inouterror.h"
 #include "link/Portlist.h"
@@ -15,22 +15,10 @@ std::optional<std::string> Probe(TWakePort& port, const std::string& name) {
     return identity;
 }
 
-namespace {
-
-std::string FirstAnsweringPort(TWakePort& port) {
-    for (const auto& name : ListPorts()) {
-        if (Probe(port, name)) return name;
+std::string ChoosePort(TWakePort& port, const std::optional<std::string>& name) {
+    if (name) return *name;
+    for (const auto& candidate : ListPorts()) {
+        if (Probe(port, candidate)) return candidate;
     }
     throw EInOutError("No station found.");
-}
-
-}  // namespace
-
-Identification Connect(TWakePort& port, const std::optional<std::string>& name) {
-    port.Open(name ? *name : FirstAnsweringPort(port));
-    Identification id;
-    id.identity = port.GetInfo(0);
-    id.kind = TWakePort::Identify(id.identity);
-    if (id.kind == DeviceKind::None) throw EInOutError("Unknown device");
-    return id;
 }

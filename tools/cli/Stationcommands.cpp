@@ -2,8 +2,9 @@
 
 #include "link/Convert.h"
 #include "link/Portlist.h"
-#include "tools/cli/Connection.h"
+#include "tools/cli/Clicore.h"
 #include "tools/cli/Display.h"
+#include "tools/cli/Probe.h"
 
 namespace {
 
@@ -24,17 +25,20 @@ int RunPorts(CliContext& context) {
 
 int RunInfo(CliContext& context) {
     ExpectNoArguments(context);
-    TWakePort port;
-    const Identification id = Connect(port, context.port);
-    context.out << id.identity << '\n'
-                << "kind=" << FormatScaled(static_cast<int>(id.kind), convert::Unscaled) << '\n';
+    CliCore cli(false);
+    cli.Connect(context.port);
+    const Connection& connection = cli.core().connection();
+    context.out << connection.identityText() << '\n'
+                << "kind=" << FormatScaled(static_cast<int>(connection.kind()), convert::Unscaled)
+                << '\n';
     return 0;
 }
 
 int RunStatus(CliContext& context) {
     ExpectNoArguments(context);
-    TWakePort port;
-    const Identification id = Connect(port, context.port);
+    CliCore cli(false);
+    cli.Connect(context.port);
+    TWakePort& port = cli.core().link();
     const HeatStatus heat = port.GetHeat();
     auto& out = context.out;
     out << "Tset=" << FormatScaled(heat.Tset, convert::Tenths) << '\n'
@@ -43,7 +47,7 @@ int RunStatus(CliContext& context) {
         << "Power=" << FormatScaled(heat.Power, convert::Tenths) << '\n'
         << "PllErr=" << FormatScaled(heat.PllErr, convert::Unscaled) << '\n'
         << "PllPer=" << FormatScaled(heat.PllPer, convert::Unscaled) << '\n';
-    if (id.kind == DeviceKind::Krf51) {
+    if (cli.core().connection().kind() == DeviceKind::Krf51) {
         const FanStatus fan = port.GetFan();
         out << "Vset=" << FormatScaled(fan.Vset, convert::Unscaled) << '\n'
             << "Vget=" << FormatScaled(fan.Vget, convert::Unscaled) << '\n'

@@ -1,0 +1,182 @@
+// `tavolin-cli log` against the emulator: what lands in the data file is what the station
+// sent, the time axis is the period, and a stop signal still saves the samples taken.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/syscall.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+#include "link/Uniquefd.h"
+#include "support/Tempfolder.h"
+#include "tests/cli/Wirefields.h"
+#include "traces/Datafile.h"
+
+namespace {
+
+/// The station's values, column by column, as the log should hold them.
+TraceSample SampleOf(const FrameData& heat, const FrameData* fan) {
+    TraceSample s{};
+    s[Tset] = Word(heat, 1);
+    s[Tget] = Word(heat, 3);
+    s[Tcj] = Word(heat, 5);
+    s[Power] = Word(heat, 7);
+    s[PllErr] = SignedWord(heat, 9);
+    s[PllPer] = Word(heat, 11);
+    if (fan) {
+        s[Vset] = Word(*fan, 1);
+        s[Vget] = Word(*fan, 3);
+        s[Pwm] = Byte(*fan, 5);
+    }
+    return s;
+}
+
+/// Loads the data file at `path` and checks it holds, row by row, the GetHeat (and GetFan)
+/// replies the station sent, every trace, and times i x `periodMs`. Returns the row count.
+int ExpectStationSamples(const std::filesystem::path& path, const StationProcess& station,
+                         int periodMs, bool withFan) {
+    const datafile::DataFileText file = datafile::ReadDataFile(path);
+    EXPECT_TRUE(file.ok) << file.detail;
+    if (!file.ok) return -1;
+    for (int t = 0; t < TraceCount; ++t) EXPECT_TRUE(file.visible[t]) << TraceKeys[t];
+    auto store = std::make_unique<TraceStore>();
+    const datafile::LoadResult load = datafile::LoadRows(file, *store);
+    EXPECT_TRUE(load.ok) << load.detail;
+
+    const auto heat = Replies(station, CmdGetHeat);
+    const auto fan = Replies(station, CmdGetFan);
+    EXPECT_EQ(store->count(), static_cast<int>(heat.size())) << "one sample per GetHeat";
+    EXPECT_EQ(fan.size(), withFan ? heat.size() : 0u);
+    if (store->count() != static_cast<int>(heat.size())) return store->count();
+    if (store->count() > 1) {
+        EXPECT_EQ(load.samplePeriodMs, periodMs);
+    }
+    for (int i = 0; i < store->count(); ++i) {
+        const TraceSample expected = SampleOf(heat[i], withFan ? &fan.at(i) : nullptr);
+        TraceSample stored{};
+        for (int t = 0; t < TraceCount; ++t) stored[t] = store->value(t, i);
+        if (stored != expected) {
+            ADD_FAILURE() << "sample " << i << ": " << ::testing::PrintToString(stored)
+                          << " stored, the station sent " << ::testing::PrintToString(expected);
+            break;
+        }
+    }
+    std::istringstream rows(file.text);
+    std::string row;
+    std::getline(rows, row);  // the header
+    for (int i = 0; std::getline(rows, row); ++i) {
+        if (row.substr(0, row.find('\t')) != std::to_string(i * periodMs)) {
+            ADD_FAILURE() << "row " << i << " has the time of " << row;
+            break;
+        }
+    }
+    return store->count();
+}
+
+TEST(CliLog, recordsExactlyTheSamplesAskedForAsTheStationSentThem) {
+    for (const char* model : {"KRF-51", "KRT-51"}) {
+        SCOPED_TRACE(model);
+        StationProcess station({.model = model});
+        TempFolder folder;
+        const auto out = folder / "log.dat";
+        const ProcessResult r = Cli({"--port", station.Link(), "log", "--out", out.string(),
+                                     "--samples", "50", "--period", "20"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_EQ(r.out, "samples=50\n");
+        EXPECT_EQ(r.err, "");
+        EXPECT_EQ(ExpectStationSamples(out, station, 20, std::string(model) == "KRF-51"), 50);
+    }
+}
+
+TEST(CliLog, reconnectsByItselfWhenTheStationFallsSilent) {
+    // Requests 5 to 9 go unanswered: the poll goes off line and the next ticks connect again.
+    StationProcess station({.model = "KRT-51", .extra = {"--silent", "5-9"}});
+    TempFolder folder;
+    const auto out = folder / "log.dat";
+    const ProcessResult r = Cli({"--port", station.Link(), "log", "--out", out.string(),
+                                 "--samples", "12", "--period", "20"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "samples=12\n");
+    EXPECT_GT(Requests(station, CmdGetInfo).size(), 1u) << "connected again";
+    EXPECT_EQ(ExpectStationSamples(out, station, 20, false), 12);
+}
+
+TEST(CliLog, failedSaveSaysSoAndExits1) {
+    StationProcess station({.model = "KRT-51"});
+    TempFolder folder;
+    const ProcessResult r = Cli({"--port", station.Link(), "log", "--out",
+                                 (folder / "missing" / "log.dat").string(), "--samples", "1"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.err, "Unable to save file.\n");
+    EXPECT_EQ(r.out, "");
+}
+
+/// A child process that is killed and reaped if the test leaves early.
+class Child {
+  public:
+    Child(const std::vector<std::string>& args, int outFd)
+        : pid_(SpawnProcess(CliExecutable(), args, outFd, outFd)) {}
+    ~Child() {
+        if (pid_ < 0) return;
+        ::kill(pid_, SIGKILL);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    Child(const Child&) = delete;
+    Child& operator=(const Child&) = delete;
+
+    void Signal(int signal) const { ::kill(pid_, signal); }
+    /// The exit code, or nothing when it has not ended within `limit` (a hung tool).
+    std::optional<int> Wait(std::chrono::milliseconds limit) {
+        const UniqueFd handle(static_cast<int>(::syscall(SYS_pidfd_open, pid_, 0)));
+        if (!handle) return std::nullopt;
+        pollfd pfd{handle.get(), POLLIN, 0};
+        if (::poll(&pfd, 1, static_cast<int>(limit.count())) != 1) return std::nullopt;
+        int status = 0;
+        if (::waitpid(pid_, &status, 0) != pid_) return std::nullopt;
+        pid_ = -1;
+        return ExitCodeOf(status);
+    }
+
+  private:
+    pid_t pid_;
+};
+
+std::string FileText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(CliLog, stopSignalSavesWhatWasRecorded) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(strsignal(signal));
+        StationProcess station({.model = "KRT-51"});
+        TempFolder folder;
+        const auto out = folder / "log.dat";
+        const auto said = folder / "said.txt";
+        const UniqueFd saidFd(::open(said.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+        ASSERT_TRUE(saidFd);
+        // No sample limit: it would record for six minutes.
+        Child cli({"--port", station.Link(), "log", "--out", out.string(), "--period", "20"},
+                  saidFd.get());
+        // GetInfo is request 1; request 5 is at least the fourth GetHeat.
+        ASSERT_TRUE(station.WaitForEntry([](const StationLogEntry& e) {
+            return e.direction == StationLogEntry::Direction::Tx && e.command == CmdGetHeat &&
+                   e.request >= 5;
+        }));
+        cli.Signal(signal);
+        const auto code = cli.Wait(std::chrono::seconds(10));
+        ASSERT_TRUE(code) << "still running after the signal";
+        EXPECT_EQ(*code, 0) << FileText(said);
+        const int saved = ExpectStationSamples(out, station, 20, false);
+        EXPECT_GE(saved, 4);
+        EXPECT_EQ(FileText(said), "samples=" + std::to_string(saved) + "\n");
+    }
+}
+
+}  // namespace

@@ -1,0 +1,13 @@
+#include "tools/cli/Clicore.h"
+
+#include "tools/cli/Probe.h"
+
+CliCore::CliCore(bool autoRead) : core_(panel_, view_) {
+    core_.autoRead = autoRead;
+}
+
+void CliCore::Connect(const std::optional<std::string>& port) {
+    Connection& connection = core_.connection();
+    connection.SetSelectedPort(ChoosePort(core_.link(), port));
+    connection.Connect();
+}

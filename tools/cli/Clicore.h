@@ -1,0 +1,29 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/Appcore.h"
+#include "app/Panelmodel.h"
+
+/// The window's core without a window: a panel that only holds values and a view that shows
+/// nothing. The commands connect, read, write and record through it exactly as the window
+/// does.
+class CliCore {
+  public:
+    /// `autoRead`: Read Params right after each connect, as the window's AutoRead option.
+    explicit CliCore(bool autoRead);
+
+    /// Remembers `port` (or, without one, the first port whose station answers) and connects
+    /// to it as the window does: open, GetInfo, identify, then Read Params with AutoRead.
+    /// Throws EInOutError with the link's message ("Unknown device" for an identity of neither
+    /// model); the connection is off line then.
+    void Connect(const std::optional<std::string>& port);
+
+    AppCore& core() noexcept { return core_; }
+
+  private:
+    PanelModel panel_;
+    NullMainView view_;
+    AppCore core_;
+};

@@ -1,0 +1,29 @@
+#include "tools/cli/Recordloop.h"
+
+#include "app/Tickschedule.h"
+
+namespace {
+
+RecordEnd TickUntilDone(AppCore& core, const RecordPlan& plan, StopSignals& stop) {
+    Acquisition& acquisition = core.acquisition();
+    TickSchedule schedule(plan.period);
+    schedule.Start(TickSchedule::Clock::now());
+    for (;;) {
+        if (stop.WaitUntil(schedule.next())) return RecordEnd::Signalled;
+        acquisition.Tick();
+        schedule.TickDone(TickSchedule::Clock::now());
+        if (core.store().count() >= plan.samples) return RecordEnd::Complete;
+        if (acquisition.state() == AcqState::Stopped) return RecordEnd::StoreFull;
+    }
+}
+
+}  // namespace
+
+RecordEnd RecordLog(AppCore& core, const RecordPlan& plan, StopSignals& stop) {
+    Acquisition& acquisition = core.acquisition();
+    if (acquisition.state() != AcqState::Stopped) acquisition.Stop();
+    acquisition.Start();
+    const RecordEnd end = TickUntilDone(core, plan, stop);
+    acquisition.Stop();
+    return end;
+}
