@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "link/Convert.h"
 #include "link/Wakeport.h"
 #include "support/Fakeserialline.h"
@@ -170,6 +172,32 @@ TEST(Convert, shownValuesGoToTheNearestIntegerHalvesAwayFromZero) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(convert::ToWire(c.shown, c.scale), c.wire) << c.shown << " x " << c.scale;
+}
+
+// Found by fuzzing the parameter file: a nudge relative to the value grew past half a unit
+// above 5e8, and values beyond 32 bits were cast without a check.
+TEST(Convert, everyWireValueGoesBackToItselfAndBeyond32BitsSaturates) {
+    using Limits = std::numeric_limits<std::int32_t>;
+    const std::int32_t wires[] = {Limits::min(), -600000000, -1,           0, 1, 499999999,
+                                  500000001,     600000000,  Limits::max()};
+    for (const int scale : {convert::Unscaled, convert::Tenths, convert::Thousandths})
+        for (const std::int32_t wire : wires)
+            EXPECT_EQ(convert::ToWire(convert::FromWire(wire, scale), scale), wire)
+                << wire << " / " << scale;
+
+    struct Case {
+        double shown;
+        std::int32_t wire;
+    };
+    const Case beyond[] = {
+        {1e12, Limits::max()},
+        {-1e12, Limits::min()},
+        {2147483647.6, Limits::max()},
+        {std::numeric_limits<double>::infinity(), Limits::max()},
+        {std::numeric_limits<double>::quiet_NaN(), 0},
+    };
+    for (const auto& c : beyond)
+        EXPECT_EQ(convert::ToWire(c.shown, convert::Unscaled), c.wire) << c.shown;
 }
 
 }  // namespace
