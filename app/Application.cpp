@@ -10,7 +10,6 @@
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tavolin"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Tavolin"));
     // Numbers are always written and read with "." whatever the user's locale.
     QLocale numbers = QLocale::c();
     numbers.setNumberOptions(QLocale::OmitGroupSeparator);

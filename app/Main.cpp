@@ -138,8 +138,7 @@ void TMainForm::ApplyConfig() {
     core_->autoRead = config_.autoRead;
     graph_->SetAutoScroll(config_.autoScroll);
     graph_->SetSamplePeriod(config_.samplePeriodMs);
-    graph_->SetColours(config_.colours);
-    legend_->SetColours(config_.colours);
+    ApplyColours();
 }
 
 void TMainForm::CollectConfig() {
@@ -159,7 +158,6 @@ void TMainForm::CollectConfig() {
     config_.autoScroll = acquisition().options().autoScroll;
     config_.autoConnect = acquisition().options().autoConnect;
     config_.autoRead = core_->autoRead;
-    config_.colours = graph_->colours();
 }
 
 void TMainForm::SaveSettings() {

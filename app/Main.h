@@ -75,6 +75,8 @@ class TMainForm : public QMainWindow, public MainView {
     void ShowFileCaption();
     void ApplySamplePeriod(int ms);
     void OpenAction();
+    void SettingsAction();
+    void ApplyColours();
     void CutLeft();
     void CutRight();
 

@@ -6,6 +6,9 @@
 #include "app/Errorbox.h"
 #include "app/Main.h"
 #include "app/Panelwidget.h"
+#include "dialogs/About.h"
+#include "dialogs/Colours.h"
+#include "dialogs/Settings.h"
 #include "link/Connect.h"
 #include "traces/Graphview.h"
 #include "traces/Tracelegend.h"
@@ -91,6 +94,12 @@ void TMainForm::BuildActions() {
     on("acCursor", [this] { graph_->SetCursor(action("acCursor")->isChecked()); });
     on("acCutL", [this] { CutLeft(); });
     on("acCutR", [this] { CutRight(); });
+    on("acSettings", [this] { SettingsAction(); });
+    on("acColours", [this] {
+        RunColoursAction(
+            config_.colours, [this] { ApplyColours(); }, this);
+    });
+    on("acAbout", [this] { RunAboutAction(this); });
     on("acSimulate",
        [this] { acquisition().options().simulate = action("acSimulate")->isChecked(); });
 }
@@ -143,6 +152,18 @@ void TMainForm::ConnectAction() {
     }
     connection().SetSelectedPort(chosen);
     connection().ConnectSelected();
+}
+
+void TMainForm::SettingsAction() {
+    RunSettingsAction(*core_, config_, this);
+    ApplySamplePeriod(config_.samplePeriodMs);
+    graph_->SetAutoScroll(config_.autoScroll);
+    graph_->RepaintAll();
+}
+
+void TMainForm::ApplyColours() {
+    graph_->SetColours(config_.colours);
+    legend_->SetColours(config_.colours);
 }
 
 void TMainForm::CutLeft() {

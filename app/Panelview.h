@@ -9,13 +9,31 @@
 /// fires nothing; only the user's choice runs their handlers. The core's handlers are what
 /// those events run.
 class PanelView {
-public:
+  public:
     /// Numeric fields, heater group, fan group, timers, presets.
     enum class Field {
-        Tset, Set, Tget, Tcj, HKp, HKi, HKd, Plim, Power, Comp,
-        Vset, Vget, Pwm, FKp, FKi, FKd,
-        TmStb, TmOff, ThAct,
-        PresetT, PresetV, PresetC,
+        Tset,
+        Set,
+        Tget,
+        Tcj,
+        HKp,
+        HKi,
+        HKd,
+        Plim,
+        Power,
+        Comp,
+        Vset,
+        Vget,
+        Pwm,
+        FKp,
+        FKi,
+        FKd,
+        TmStb,
+        TmOff,
+        ThAct,
+        PresetT,
+        PresetV,
+        PresetC,
     };
     /// Controls whose enabled state the rules drive; fields are named by Field.
     enum class Control { PidF, UpDown };

@@ -1,0 +1,106 @@
+#!/usr/bin/env bash
+# A user's session with the real window under Xvfb, driven with xdotool against the station
+# emulator: it connects by itself, records, puts the cursor on the chart, stops, saves the log
+# through the dialog, starts anew, opens the file again and exits. Then the saved file, the
+# configuration written at exit and what the station received are checked.
+# Usage: e2e.sh TAVOLIN TAVOLIN_STATION OUTPUT_FOLDER
+set -euo pipefail
+app=$1 station=$2 out=$3
+mkdir -p "$out"
+work=$(mktemp -d)
+pids=()
+cleanup() {
+    for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+    wait 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# A display of our own.
+display=""
+for n in $(seq 90 120); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+done
+[ -n "$display" ] || fail "no free display"
+Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
+pids+=($!)
+export DISPLAY=$display
+for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+
+"$station" --link "$work/station" --model KRF-51 --log "$work/station.log" >"$work/station.out" &
+pids+=($!)
+for _ in $(seq 100); do [ -e "$work/station" ] && break; sleep 0.05; done
+[ -e "$work/station" ] || fail "the station did not start"
+
+printf '[General]\r\nPortName=%s\r\nLeft=0\r\nTop=0\r\nDataDir=%s/\r\n[Settings]\r\nSample=40\r\nExtraPorts=%s\r\n' \
+    "$work/station" "$work" "$work/station" >"$work/tavolin.ini"
+TAVOLIN_CONFIG="$work/tavolin.ini" QT_QPA_PLATFORM=xcb "$app" >"$work/window.out" 2>&1 &
+window=$!
+pids+=($window)
+xdotool search --sync --onlyvisible --name '^Tavolin$' >/dev/null
+
+waitlog() {  # waits until the station's log matches $1
+    for _ in $(seq 200); do grep -q "$1" "$work/station.log" 2>/dev/null && return 0; sleep 0.05; done
+    fail "the station never saw: $1"
+}
+waitlog '^RX 13 '  # GetTimers: connected by itself and read the panel
+shot() { import -window root "$out/$1.png"; }
+# Without a window manager the keyboard goes to the window last clicked: a click on the status
+# bar gives the main window the focus without changing anything.
+key() { xdotool mousemove 700 668 click 1 sleep 0.2 key "$@"; }
+shot 1-connected
+
+key alt+s                            # Start
+sleep 3                                # let it record
+xdotool mousemove 200 400 click 1      # the cursor on the chart
+sleep 0.3
+shot 2-recording-with-cursor
+key alt+p                            # Stop
+
+key ctrl+s
+xdotool search --sync --onlyvisible --name '^Save Data File$' >/dev/null
+xdotool type --delay 20 "$work/run.dat"
+xdotool key Return
+for _ in $(seq 100); do [ -s "$work/run.dat" ] && break; sleep 0.05; done
+[ -s "$work/run.dat" ] || fail "Save as wrote no file"
+shot 3-saved
+
+key ctrl+n                           # New
+sleep 0.3
+shot 4-new
+key ctrl+o
+xdotool search --sync --onlyvisible --name '^Open Data File$' >/dev/null
+xdotool type --delay 20 "$work/run.dat"
+xdotool key Return
+sleep 1
+shot 5-opened
+key alt+x                            # Exit
+for _ in $(seq 100); do kill -0 "$window" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$window" 2>/dev/null && fail "the window did not close"
+
+# The saved log: the header of the visible traces and one row per sample at 40 ms.
+header=$(head -1 "$work/run.dat" | tr -d '\r')
+[ "$header" = "$(printf 'Time\tTset\tTget\tTcj\tPower\tVset\tVget\tPwm')" ] || fail "header: $header"
+rows=$(($(wc -l <"$work/run.dat") - 1))
+[ "$rows" -ge 20 ] || fail "only $rows samples recorded"
+second=$(sed -n 3p "$work/run.dat" | cut -f1)
+[ "$second" = 40 ] || fail "second row time $second"
+grep -q $'\r$' "$work/run.dat" || fail "lines do not end with CR LF"
+# Every recorded Tset is one the station sent (2500 set by default).
+cut -f2 "$work/run.dat" | tail -n +2 | tr -d '\r' | sort -u | grep -qv '^2500$' && fail "Tset not 250.0"
+
+# The configuration written at exit.
+grep -q "^DataDir=$work/" "$work/tavolin.ini" || fail "DataDir not written"
+grep -q "^Sample=40" "$work/tavolin.ini" || fail "Sample not written"
+grep -q "^PortName=$work/station" "$work/tavolin.ini" || fail "PortName not written"
+grep -q "^Graph4=" "$work/tavolin.ini" || fail "colours not written"
+
+# What the station received: identification, the reads, then polls; nothing after the last poll.
+grep -q '^RX 03 ' "$work/station.log" || fail "no GetInfo"
+polls=$(grep -c '^RX 07 ' "$work/station.log")
+[ "$polls" -ge "$rows" ] || fail "$polls polls for $rows samples"
+last=$(grep '^RX' "$work/station.log" | tail -1 | cut -c4-5)
+case "$last" in 07|0D) ;; *) fail "the station received command $last at the end" ;; esac
+echo "e2e: $rows samples saved and reopened, $polls polls, screenshots in $out"
+echo "1 passed, 0 failed"
