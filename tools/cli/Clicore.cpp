@@ -2,8 +2,8 @@
 
 #include "tools/cli/Probe.h"
 
-CliCore::CliCore(bool autoRead) : core_(panel_, view_) {
-    core_.autoRead = autoRead;
+CliCore::CliCore(AutoRead autoRead) : core_(panel_, view_) {
+    core_.autoRead = autoRead == AutoRead::On;
 }
 
 void CliCore::Connect(const std::optional<std::string>& port) {

@@ -6,13 +6,15 @@
 #include "app/Appcore.h"
 #include "app/Panelmodel.h"
 
+/// Whether Read Params follows each connect, as the window's AutoRead option.
+enum class AutoRead { Off, On };
+
 /// The window's core without a window: a panel that only holds values and a view that shows
 /// nothing. The commands connect, read, write and record through it exactly as the window
 /// does.
 class CliCore {
   public:
-    /// `autoRead`: Read Params right after each connect, as the window's AutoRead option.
-    explicit CliCore(bool autoRead);
+    explicit CliCore(AutoRead autoRead);
 
     /// Remembers `port` (or, without one, the first port whose station answers) and connects
     /// to it as the window does: open, GetInfo, identify, then Read Params with AutoRead.

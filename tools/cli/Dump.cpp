@@ -62,7 +62,7 @@ void DumpOptionsH(std::ostream& out, const HeaterOptions& o) {
 
 int RunDump(CliContext& context) {
     if (!context.args.empty()) throw CliUsageError("unexpected argument " + context.args.front());
-    CliCore cli(false);
+    CliCore cli(AutoRead::Off);
     cli.Connect(context.port);
     TWakePort& port = cli.core().link();
     const bool fan = cli.core().connection().kind() == DeviceKind::Krf51;

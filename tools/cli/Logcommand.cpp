@@ -58,7 +58,7 @@ int RunLog(CliContext& context) {
     const LogOptions options = ParseLogOptions(context.args);
     // Held from before the connect, so that an early Ctrl+C still leaves a (short) file.
     StopSignals stop;
-    CliCore cli(false);
+    CliCore cli(AutoRead::Off);
     cli.Connect(context.port);
     AppCore& core = cli.core();
     RecordLog(core, options.plan, stop);

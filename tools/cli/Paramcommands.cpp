@@ -46,7 +46,7 @@ const std::string& FileArgument(const CliContext& context) {
 
 int RunReadParams(CliContext& context) {
     const std::string& path = FileArgument(context);
-    CliCore cli(true);
+    CliCore cli(AutoRead::On);
     cli.Connect(context.port);
     SaveParamFile(cli.core(), path);
     return 0;
@@ -59,7 +59,7 @@ int RunWriteParams(CliContext& context) {
         throw IniError("Unable to read " + path + " (" +
                        std::system_category().message(ec ? ec.value() : ENOENT) + ")");
     }
-    CliCore cli(true);
+    CliCore cli(AutoRead::On);
     cli.Connect(context.port);
     AppCore& core = cli.core();
     OpenParamFile(core, path);

@@ -25,7 +25,7 @@ int RunPorts(CliContext& context) {
 
 int RunInfo(CliContext& context) {
     ExpectNoArguments(context);
-    CliCore cli(false);
+    CliCore cli(AutoRead::Off);
     cli.Connect(context.port);
     const Connection& connection = cli.core().connection();
     context.out << connection.identityText() << '\n'
@@ -36,7 +36,7 @@ int RunInfo(CliContext& context) {
 
 int RunStatus(CliContext& context) {
     ExpectNoArguments(context);
-    CliCore cli(false);
+    CliCore cli(AutoRead::Off);
     cli.Connect(context.port);
     TWakePort& port = cli.core().link();
     const HeatStatus heat = port.GetHeat();
