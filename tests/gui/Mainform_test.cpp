@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QMessageBox>
 #include <QTest>
+#include <QTimer>
 #include <filesystem>
 #include <fstream>
 
@@ -70,6 +73,82 @@ TEST_F(MainFormTest, disconnectForgetsThePortSoItIsSavedAsNone) {
     const IniFile saved = IniFile::Load(ini);
     EXPECT_EQ(saved.ReadString("General", "PortName", "?"), "");
     EXPECT_EQ(saved.ReadInteger("General", "Port", -1), 0);
+}
+
+}  // namespace
+
+namespace {
+
+class MainFormFiles : public ::testing::Test {
+  protected:
+    MainFormFiles() : window(folder / "tavolin.ini", folder.path().string() + "/") {}
+    TempFolder folder;
+    TMainForm window;
+};
+
+TEST_F(MainFormFiles, saveNewAndOpenRestoreSamplesVisibleTracesAndPeriod) {
+    TraceStore& store = window.store();
+    for (int i = 0; i < 300; ++i) {
+        TraceSample s{};
+        for (int t = 0; t < TraceCount; ++t) s[t] = 1000 * t + i;
+        store.Append(s);
+    }
+    store.setModified(true);
+    // Hide PLL Error and Vget; keep a period of 60 ms from an earlier file.
+    const QString earlier = QString::fromStdString((folder / "earlier.dat").string());
+    std::ofstream(earlier.toStdString(), std::ios::binary)
+        << "Time\tTset\tTget\tTcj\tPower\tVset\tPwm\tPllPer\r\n0\t1\t1\t1\t1\t1\t1\t1\r\n"
+           "60\t1\t1\t1\t1\t1\t1\t1\r\n";
+    window.OpenDataFile(earlier);
+    EXPECT_EQ(window.config().samplePeriodMs, 60);
+    for (int i = 0; i < 300; ++i) {
+        TraceSample s{};
+        for (int t = 0; t < TraceCount; ++t) s[t] = 1000 * t + i;
+        store.Append(s);
+    }
+    store.setModified(true);
+
+    const QString path = QString::fromStdString((folder / "log.dat").string());
+    ASSERT_TRUE(window.SaveDataFile(path));
+    EXPECT_FALSE(store.modified());
+    EXPECT_EQ(window.windowTitle(), "Tavolin - log.dat");
+
+    window.action("acNew")->trigger();
+    EXPECT_EQ(store.count(), 0);
+    EXPECT_EQ(window.windowTitle(), "Tavolin");
+
+    window.OpenDataFile(path);
+    EXPECT_EQ(window.windowTitle(), "Tavolin - log.dat");
+    ASSERT_EQ(store.count(), 302);
+    EXPECT_EQ(store.value(Tset, 2), 0 * 1000 + 0);
+    EXPECT_EQ(store.value(PllPer, 301), 8000 + 299);
+    EXPECT_EQ(store.value(Vget, 100), 0) << "a hidden trace is not saved";
+    EXPECT_EQ(store.value(PllErr, 100), 0);
+    EXPECT_EQ(window.config().samplePeriodMs, 60);
+    EXPECT_EQ(window.config().dataDir, folder.path().string() + "/");
+}
+
+TEST_F(MainFormFiles, aFailedSaveLeavesTheOldFileAndModifiedAsTheyWere) {
+    TraceStore& store = window.store();
+    store.Append(TraceSample{1, 2, 3});
+    store.setModified(true);
+    const fs::path blocked = folder / "dir.dat";
+    fs::create_directories(blocked);  // a folder where the file should go
+    std::ofstream(folder / "dir.dat" / "inside", std::ios::binary) << "keep";
+
+    // The error box is modal: answer it as soon as it shows.
+    QTimer::singleShot(0, [] {
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            if (auto* box = qobject_cast<QMessageBox*>(w)) {
+                EXPECT_EQ(box->text(), "Unable to save file.");
+                box->accept();
+            }
+        }
+    });
+    EXPECT_FALSE(window.SaveDataFile(QString::fromStdString(blocked.string())));
+    EXPECT_TRUE(store.modified());
+    EXPECT_TRUE(fs::is_directory(blocked));
+    EXPECT_TRUE(fs::exists(blocked / "inside"));
 }
 
 }  // namespace
