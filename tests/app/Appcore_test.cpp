@@ -149,3 +149,26 @@ TEST(AppCoreLoop, recordingContinuesInTheSameLogAfterTheStationReturns) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(AppCoreLoop, theStoreFillsAt18001SamplesAndTheNextTickStops) {
+    StationProcess station({.model = "KRT-51", .extra = {"--sim-step", "20"}});
+    Core core;
+    core.app.autoRead = false;
+    core.app.connection().SetSelectedPort(station.Link());
+    Acquisition& loop = core.app.acquisition();
+    loop.Tick();  // connects
+    ASSERT_TRUE(core.app.connection().onLine());
+    loop.Start();
+    for (int i = 0; i < TraceCapacity; ++i) loop.Tick();
+    EXPECT_EQ(core.app.store().count(), TraceCapacity);
+    EXPECT_EQ(loop.state(), AcqState::Running);
+    loop.Tick();
+    EXPECT_EQ(loop.state(), AcqState::Stopped);
+    EXPECT_EQ(core.view.state, AcqState::Stopped) << "Start and Pause lose their check marks";
+    EXPECT_EQ(core.app.store().count(), TraceCapacity);
+    EXPECT_TRUE(core.app.connection().onLine()) << "the panel goes on being refreshed";
+}
+
+}  // namespace
