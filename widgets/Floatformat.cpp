@@ -86,7 +86,8 @@ std::string WriteFixed(const Decimal& d, int decimals, bool grouped) {
         whole += DigitAt(d, i);
     }
     if (whole.empty()) whole = "0";
-    std::string text = Sign(d) + whole;
+    std::string text = Sign(d);
+    text += whole;
     if (decimals > 0) {
         text += '.';
         for (int i = 0; i < decimals; ++i) text += DigitAt(d, d.exponent + i);
@@ -97,7 +98,8 @@ std::string WriteFixed(const Decimal& d, int decimals, bool grouped) {
 /// "d.ddd" with `mantissaDigits` digits (zeros fill), then "E", a sign and the power of ten
 /// with at least `exponentDigits` digits.
 std::string WriteExponent(const Decimal& d, int mantissaDigits, int exponentDigits) {
-    std::string text = Sign(d) + DigitAt(d, 0);
+    std::string text = Sign(d);
+    text += DigitAt(d, 0);
     if (mantissaDigits > 1) {
         text += '.';
         for (int i = 1; i < mantissaDigits; ++i) text += DigitAt(d, i);
@@ -238,7 +240,10 @@ std::optional<double> ParseFloat(std::string_view text) {
 }
 
 std::string NotAFloatMessage(std::string_view text) {
-    return "'" + std::string(text) + "' is not a valid floating point value";
+    std::string message = "'";
+    message += text;
+    message += "' is not a valid floating point value";
+    return message;
 }
 
 }  // namespace floatformat

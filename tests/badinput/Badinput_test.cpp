@@ -74,7 +74,9 @@ TEST(BadDataFiles, failWithBadFileFormatAndKeepWhatTheyMust) {
             loaded.message = file.message;
         }
         EXPECT_EQ(loaded.ok, c.ok) << c.what;
-        if (!c.ok) EXPECT_EQ(loaded.message, "Bad file format.") << c.what;
+        if (!c.ok) {
+            EXPECT_EQ(loaded.message, "Bad file format.") << c.what;
+        }
         if (c.count < 0) {
             EXPECT_EQ(store.count(), 1) << c.what;
             EXPECT_EQ(store.value(Tset, 0), 7) << c.what;
