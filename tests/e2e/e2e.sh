@@ -53,7 +53,7 @@ shot 1-connected
 
 key alt+s                            # Start
 sleep 3                                # let it record
-xdotool mousemove 200 400 click 1      # the cursor on the chart
+xdotool mousemove 100 400 click 1      # the cursor on the recorded samples
 sleep 0.3
 shot 2-recording-with-cursor
 key alt+p                            # Stop
