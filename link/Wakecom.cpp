@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "link/Commands.h"
 #include "link/Posixserial.h"
 
 TWakeCom::TWakeCom() : TWakeCom(std::make_unique<PosixSerialLine>()) {}
@@ -10,9 +11,13 @@ TWakeCom::TWakeCom() : TWakeCom(std::make_unique<PosixSerialLine>()) {}
 TWakeCom::TWakeCom(std::unique_ptr<SerialLine> line) : line_(std::move(line)) {}
 
 // The owner closes the port; closing here too keeps a forgotten port from staying locked.
-TWakeCom::~TWakeCom() { Close(); }
+TWakeCom::~TWakeCom() {
+    Close();
+}
 
-std::string TWakeCom::PortNameOf(int number) { return "COM" + std::to_string(number); }
+std::string TWakeCom::PortNameOf(int number) {
+    return "COM" + std::to_string(number);
+}
 
 int TWakeCom::PortNumberOf(const std::string& name) {
     if (name.size() < 4 || name.compare(0, 3, "COM") != 0) return 0;
@@ -56,7 +61,7 @@ void TWakeCom::Purge() {
 
 std::string TWakeCom::GetInfo(int address) {
     std::lock_guard guard(lock_);
-    BeginCommand(3, "GetInfo");
+    BeginCommand(cmd::GetInfo, "GetInfo");
     Transact(address);
     const auto begin = replyData_.begin();
     const auto end = begin + replyCount_;
@@ -68,7 +73,9 @@ void TWakeCom::SendFrame(std::uint8_t address, std::uint8_t command, const std::
     wake::SendFrame(*line_, address, command, data, count);
 }
 
-wake::Frame TWakeCom::ReceiveFrame(std::uint8_t* data) { return wake::ReceiveFrame(*line_, data); }
+wake::Frame TWakeCom::ReceiveFrame(std::uint8_t* data) {
+    return wake::ReceiveFrame(*line_, data);
+}
 
 void TWakeCom::BeginCommand(int code, const char* label) {
     commandCode_ = code;
@@ -92,12 +99,18 @@ void TWakeCom::PutWord(int value) noexcept {
 
 const char* TWakeCom::ErrorText(int code) noexcept {
     switch (code) {
-        case 2: return "devise busy.";
-        case 3: return "device not ready.";
-        case 4: return "invalid parameters.";
-        case 5: return "timeout reached.";
-        case 6: return "invalid address.";
-        default: return "invalid packet.";
+        case 2:
+            return "devise busy.";
+        case 3:
+            return "device not ready.";
+        case 4:
+            return "invalid parameters.";
+        case 5:
+            return "timeout reached.";
+        case 6:
+            return "invalid address.";
+        default:
+            return "invalid packet.";
     }
 }
 
@@ -115,7 +128,7 @@ void TWakeCom::Transact(int address) {
     replyFresh_ = true;
 
     int code = 0;
-    if (reply.command != 3 && reply.command != 2) {
+    if (reply.command != cmd::GetInfo && reply.command != cmd::Echo) {
         // A reply without its error byte is malformed, not a success.
         code = reply.count == 0 ? 1 : replyData_[0];
     }
@@ -133,7 +146,8 @@ void TWakeCom::ExpectReplyFields(int bytes) {
 }
 
 std::uint8_t TWakeCom::GetByte() noexcept {
-    const std::uint8_t value = replyIndex_ < static_cast<int>(wake::MaxData) ? replyData_[replyIndex_] : 0;
+    const std::uint8_t value =
+        replyIndex_ < static_cast<int>(wake::MaxData) ? replyData_[replyIndex_] : 0;
     ++replyIndex_;
     return value;
 }

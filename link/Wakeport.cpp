@@ -1,5 +1,7 @@
 #include "link/Wakeport.h"
 
+#include "link/Commands.h"
+
 namespace {
 
 // Reply field bytes after the error code, per command.
@@ -14,7 +16,9 @@ constexpr int FanOptionsBytes = 7;
 
 }  // namespace
 
-TWakePort::TWakePort() { SetBaud(DefaultBaud); }
+TWakePort::TWakePort() {
+    SetBaud(DefaultBaud);
+}
 
 TWakePort::TWakePort(std::unique_ptr<SerialLine> line) : TWakeCom(std::move(line)) {
     SetBaud(DefaultBaud);
@@ -27,11 +31,13 @@ DeviceKind TWakePort::Identify(const std::string& identity) noexcept {
     return DeviceKind::None;
 }
 
-std::int32_t TWakePort::GetSignedWord() noexcept { return static_cast<std::int16_t>(GetWord()); }
+std::int32_t TWakePort::GetSignedWord() noexcept {
+    return static_cast<std::int16_t>(GetWord());
+}
 
 void TWakePort::SetT(int tset, int power) {
     std::lock_guard guard(Lock());
-    BeginCommand(6, "SetT");
+    BeginCommand(cmd::SetT, "SetT");
     PutWord(tset);
     PutWord(power);
     Transact(0);
@@ -39,7 +45,7 @@ void TWakePort::SetT(int tset, int power) {
 
 HeatStatus TWakePort::GetHeat() {
     std::lock_guard guard(Lock());
-    BeginCommand(7, "GetHeat");
+    BeginCommand(cmd::GetHeat, "GetHeat");
     Transact(0);
     ExpectReplyFields(HeatStatusBytes);
     HeatStatus s;
@@ -71,21 +77,21 @@ PidGains TWakePort::GetPid() {
 
 void TWakePort::SetPIDH(const PidGains& gains) {
     std::lock_guard guard(Lock());
-    BeginCommand(8, "SetPIDH");
+    BeginCommand(cmd::SetPIDH, "SetPIDH");
     PutPid(gains);
     Transact(0);
 }
 
 PidGains TWakePort::GetPIDH() {
     std::lock_guard guard(Lock());
-    BeginCommand(9, "GetPIDH");
+    BeginCommand(cmd::GetPIDH, "GetPIDH");
     Transact(0);
     return GetPid();
 }
 
 void TWakePort::SetParH(const HeaterParams& p) {
     std::lock_guard guard(Lock());
-    BeginCommand(10, "SetParH");
+    BeginCommand(cmd::SetParH, "SetParH");
     PutByte(p.Mode);
     PutWord(p.Delay);
     PutByte(p.Kp);
@@ -101,7 +107,7 @@ void TWakePort::SetParH(const HeaterParams& p) {
 
 HeaterParams TWakePort::GetParH() {
     std::lock_guard guard(Lock());
-    BeginCommand(11, "GetParH");
+    BeginCommand(cmd::GetParH, "GetParH");
     Transact(0);
     ExpectReplyFields(HeaterParamsBytes);
     HeaterParams p;
@@ -121,7 +127,7 @@ HeaterParams TWakePort::GetParH() {
 
 void TWakePort::SetV(int vset, int pwm) {
     std::lock_guard guard(Lock());
-    BeginCommand(12, "SetV");
+    BeginCommand(cmd::SetV, "SetV");
     PutWord(vset);
     PutByte(pwm);
     Transact(0);
@@ -129,7 +135,7 @@ void TWakePort::SetV(int vset, int pwm) {
 
 FanStatus TWakePort::GetFan() {
     std::lock_guard guard(Lock());
-    BeginCommand(13, "GetFan");
+    BeginCommand(cmd::GetFan, "GetFan");
     Transact(0);
     ExpectReplyFields(FanStatusBytes);
     FanStatus s;
@@ -141,21 +147,21 @@ FanStatus TWakePort::GetFan() {
 
 void TWakePort::SetPIDF(const PidGains& gains) {
     std::lock_guard guard(Lock());
-    BeginCommand(14, "SetPIDF");
+    BeginCommand(cmd::SetPIDF, "SetPIDF");
     PutPid(gains);
     Transact(0);
 }
 
 PidGains TWakePort::GetPIDF() {
     std::lock_guard guard(Lock());
-    BeginCommand(15, "GetPIDF");
+    BeginCommand(cmd::GetPIDF, "GetPIDF");
     Transact(0);
     return GetPid();
 }
 
 void TWakePort::SetPreset(const Preset& preset) {
     std::lock_guard guard(Lock());
-    BeginCommand(16, "SetPreset");
+    BeginCommand(cmd::SetPreset, "SetPreset");
     PutByte(preset.Index);
     PutWord(preset.T);
     PutWord(preset.V);
@@ -165,7 +171,7 @@ void TWakePort::SetPreset(const Preset& preset) {
 
 Preset TWakePort::GetPreset(int index) {
     std::lock_guard guard(Lock());
-    BeginCommand(17, "GetPreset");
+    BeginCommand(cmd::GetPreset, "GetPreset");
     PutByte(index);
     Transact(0);
     ExpectReplyFields(PresetReplyBytes);
@@ -179,7 +185,7 @@ Preset TWakePort::GetPreset(int index) {
 
 void TWakePort::SetTimers(const Timers& timers) {
     std::lock_guard guard(Lock());
-    BeginCommand(18, "SetTimers");
+    BeginCommand(cmd::SetTimers, "SetTimers");
     PutWord(timers.TmStb);
     PutWord(timers.TmOff);
     PutByte(timers.ThAct);
@@ -188,7 +194,7 @@ void TWakePort::SetTimers(const Timers& timers) {
 
 Timers TWakePort::GetTimers() {
     std::lock_guard guard(Lock());
-    BeginCommand(19, "GetTimers");
+    BeginCommand(cmd::GetTimers, "GetTimers");
     Transact(0);
     ExpectReplyFields(TimersBytes);
     Timers timers;
@@ -200,7 +206,7 @@ Timers TWakePort::GetTimers() {
 
 void TWakePort::SetOptionsH(const HeaterOptions& o) {
     std::lock_guard guard(Lock());
-    BeginCommand(20, "SetOptionsH");
+    BeginCommand(cmd::SetOptionsH, "SetOptionsH");
     PutByte(o.InitialOn ? 1 : 0);
     PutByte(o.EncoderVar ? 1 : 0);
     PutByte(o.EncoderSpeed);
@@ -220,7 +226,7 @@ void TWakePort::SetOptionsH(const HeaterOptions& o) {
 
 HeaterOptions TWakePort::GetOptionsH() {
     std::lock_guard guard(Lock());
-    BeginCommand(21, "GetOptionsH");
+    BeginCommand(cmd::GetOptionsH, "GetOptionsH");
     Transact(0);
     ExpectReplyFields(HeaterOptionsBytes);
     HeaterOptions o;
@@ -243,7 +249,7 @@ HeaterOptions TWakePort::GetOptionsH() {
 
 void TWakePort::SetOptionsF(const FanOptions& o) {
     std::lock_guard guard(Lock());
-    BeginCommand(22, "SetOptionsF");
+    BeginCommand(cmd::SetOptionsF, "SetOptionsF");
     PutByte(o.StepVnorm);
     PutByte(o.StepVlarge);
     PutByte(o.EnableErF ? 1 : 0);
@@ -254,7 +260,7 @@ void TWakePort::SetOptionsF(const FanOptions& o) {
 
 FanOptions TWakePort::GetOptionsF() {
     std::lock_guard guard(Lock());
-    BeginCommand(23, "GetOptionsF");
+    BeginCommand(cmd::GetOptionsF, "GetOptionsF");
     Transact(0);
     ExpectReplyFields(FanOptionsBytes);
     FanOptions o;
