@@ -1,5 +1,9 @@
 #include "app/Panelmodel.h"
 
+#include <algorithm>
+
+#include "app/Panelfields.h"
+
 namespace {
 
 // "OFF", "COOL", "STB", then the numbered presets 0..20 before the station is read.
@@ -14,6 +18,12 @@ PanelModel::PanelModel() {
     boxes_[Box::AutoStb] = false;
     SetPresetList(DesignLastPreset);
     preset_ = 0;
+}
+
+void PanelModel::SetValue(Field field, double value) {
+    // A NaN stays out, as the window's field refuses it.
+    if (value != value) return;
+    values_[field] = std::clamp(value, 0.0, panelfields::DesignOf(field).max);
 }
 
 double PanelModel::Value(Field field) const {

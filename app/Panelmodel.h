@@ -13,7 +13,8 @@ class PanelModel final : public PanelView {
     PanelModel();
 
     double Value(Field field) const override;
-    void SetValue(Field field, double value) override { values_[field] = value; }
+    /// Kept within the field's range, as the window's field keeps it.
+    void SetValue(Field field, double value) override;
     bool Checked(Box box) const override;
     void SetChecked(Box box, bool checked) override { boxes_[box] = checked; }
     int ModeIndex() const override { return mode_; }

@@ -1,5 +1,7 @@
 #include "app/Panelwidget.h"
 
+#include "app/Panelfields.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
@@ -19,6 +21,9 @@
 namespace {
 
 using Field = PanelView::Field;
+using panelfields::DesignOf;
+using panelfields::Designs;
+using panelfields::FieldDesign;
 
 // Geometry of the strip, in pixels: the window gives it 100 px of height.
 constexpr int StripHeight = 100;
@@ -30,64 +35,12 @@ constexpr int GroupMargin = 4;
 constexpr int ListWidth = 64;
 constexpr int UpDownWidth = 17;
 constexpr int TitleIndent = 10;  // where the style starts a group's caption
-constexpr int BigFieldWidth = 78;
 constexpr int BigFieldPixels = 27;
 
 constexpr int SetTemperatureMax = 480;
 constexpr int UpDownIncrement = 5;
 constexpr int DesignSetTemperature = 350;
 constexpr int DesignLastPreset = 20;
-
-/// How each numeric field looks before anything is read.
-struct FieldDesign {
-    Field field;
-    const char* name;
-    const char* label;
-    const char* unit;
-    double max;
-    int digits;
-    bool enabled;
-    bool readOnly;
-    int width;
-};
-
-constexpr int TemperatureWidth = 44;
-constexpr int GainWidth = 30;
-constexpr int NumberWidth = 40;
-
-// In the order of PanelView::Field; the minimum of every field is 0.
-constexpr FieldDesign Designs[] = {
-    {Field::Tset, "feTset", "Tset =", "°C", 480, 1, false, false, TemperatureWidth},
-    {Field::Set, "feSet", "", "", 480, 0, false, false, BigFieldWidth},
-    {Field::Tget, "feTget", "Tget =", "°C", 480, 1, false, true, TemperatureWidth},
-    {Field::Tcj, "feTcj", "Tcj   =", "°C", 480, 1, false, true, TemperatureWidth},
-    {Field::HKp, "feHKp", "Kp =", "", 255, 0, true, false, GainWidth},
-    {Field::HKi, "feHKi", "Ki  =", "", 255, 0, true, false, GainWidth},
-    {Field::HKd, "feHKd", "Kd =", "", 255, 0, true, false, GainWidth},
-    {Field::Plim, "fePlim", "P_lim =", "%", 100, 1, true, false, NumberWidth},
-    {Field::Power, "fePower", "Power =", "%", 100, 1, true, false, NumberWidth},
-    {Field::Comp, "feComp", "Comp. =", "", 9, 0, false, false, NumberWidth},
-    {Field::Vset, "feVset", "Vset =", "rpm", 9999, 0, false, false, NumberWidth},
-    {Field::Vget, "feVget", "Vget =", "rpm", 9999, 0, false, true, NumberWidth},
-    {Field::Pwm, "fePwm", "PWM =", "", 255, 0, true, false, NumberWidth},
-    {Field::FKp, "feFKp", "Kp =", "", 255, 0, true, false, GainWidth},
-    {Field::FKi, "feFKi", "Ki  =", "", 255, 0, true, false, GainWidth},
-    {Field::FKd, "feFKd", "Kd =", "", 255, 0, true, false, GainWidth},
-    {Field::TmStb, "feTmStb", "TmStb =", "s", 9999, 0, true, false, NumberWidth},
-    {Field::TmOff, "feTmOff", "TmOff =", "s", 9999, 0, true, false, NumberWidth},
-    {Field::ThAct, "feThAct", "ThAct =", "", 255, 0, false, false, NumberWidth},
-    {Field::PresetT, "fePresetT", "T =", "°C", 480, 1, true, false, NumberWidth},
-    {Field::PresetV, "fePresetV", "V =", "rpm", 9999, 0, true, false, NumberWidth},
-    {Field::PresetC, "fePresetC", "C =", "", 9, 0, false, false, NumberWidth},
-};
-static_assert(std::size(Designs) == TPanelWidget::FieldCount);
-static_assert(std::ranges::all_of(Designs, [](const FieldDesign& d) {
-    return &d == &Designs[static_cast<int>(d.field)];
-}));
-
-const FieldDesign& DesignOf(Field field) {
-    return Designs[static_cast<int>(field)];
-}
 
 /// Raised while the core writes into a control, so that the events this sets off run their
 /// handlers plainly and an error reaches the core's caller.

@@ -1,6 +1,5 @@
 #include "tools/cli/Paramcommands.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <filesystem>
 #include <system_error>
@@ -10,31 +9,6 @@
 #include "tools/cli/Clicore.h"
 
 namespace {
-
-using Field = PanelView::Field;
-
-/// The range of each panel field a parameter file fills, as the window's fields clamp it.
-struct FieldBounds {
-    Field field;
-    double low;
-    double high;
-};
-
-constexpr double MaxGain = 255;        // PID gains are single bytes
-constexpr double MaxPowerLimit = 100;  // %
-constexpr double MaxComp = 9;
-
-constexpr FieldBounds ParamFieldBounds[] = {
-    {Field::HKp, 0, MaxGain},        {Field::HKi, 0, MaxGain},  {Field::HKd, 0, MaxGain},
-    {Field::Plim, 0, MaxPowerLimit}, {Field::Comp, 0, MaxComp}, {Field::FKp, 0, MaxGain},
-    {Field::FKi, 0, MaxGain},        {Field::FKd, 0, MaxGain},
-};
-
-/// The windowless panel takes any value; a gain of 300 would reach the station as 44.
-void ClampToFieldBounds(PanelView& view) {
-    for (const auto& b : ParamFieldBounds)
-        view.SetValue(b.field, std::clamp(view.Value(b.field), b.low, b.high));
-}
 
 const std::string& FileArgument(const CliContext& context) {
     if (context.args.empty()) throw CliUsageError("a parameter file is needed");
@@ -63,7 +37,6 @@ int RunWriteParams(CliContext& context) {
     cli.Connect(context.port);
     AppCore& core = cli.core();
     OpenParamFile(core, path);
-    ClampToFieldBounds(core.panelView());
     core.panel().WriteParams();
     return 0;
 }
