@@ -3,6 +3,7 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include "app/Actionkeys.h"
 #include "app/Errorbox.h"
 #include "app/Main.h"
 #include "app/Panelwidget.h"
@@ -65,6 +66,7 @@ void TMainForm::BuildActions() {
         a->setCheckable(spec.checkable);
         addAction(a);
     }
+    new ActionKeys(*this, {action("acFreeze"), action("acDisconnect")});
     // The Stop menu item also answers Alt+T.
     action("acStop")->setShortcuts(
         {QKeySequence(QStringLiteral("Alt+P")), QKeySequence(QStringLiteral("Alt+T"))});

@@ -152,3 +152,25 @@ TEST_F(MainFormFiles, aFailedSaveLeavesTheOldFileAndModifiedAsTheyWere) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MainFormKeys, altFAndAltDRunFreezeAndDisconnectDespiteTheMenuAccessKeys) {
+    const TempFolder folder;
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QTest::keyClick(&window, Qt::Key_F, Qt::AltModifier);
+    EXPECT_TRUE(window.action("acFreeze")->isChecked());
+    QTest::keyClick(&window, Qt::Key_F, Qt::AltModifier);
+    EXPECT_FALSE(window.action("acFreeze")->isChecked());
+
+    window.connection().SetSelectedPort("/dev/remembered");
+    QTest::keyClick(&window, Qt::Key_D, Qt::AltModifier);
+    EXPECT_EQ(window.connection().selectedPort(), "") << "Disconnect forgets the port";
+    QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(window.action("acStart")->isChecked());
+}
+
+}  // namespace
