@@ -4,8 +4,12 @@
 
 #include <vector>
 
+#include <fstream>
 #include "app/Appcore.h"
+
+#include "app/Paramsync.h"
 #include "support/Stationprocess.h"
+#include "support/Tempfolder.h"
 #include "tests/panel/Fakepanelview.h"
 
 namespace {
@@ -169,6 +173,42 @@ TEST(AppCoreLoop, theStoreFillsAt18001SamplesAndTheNextTickStops) {
     EXPECT_EQ(core.view.state, AcqState::Stopped) << "Start and Pause lose their check marks";
     EXPECT_EQ(core.app.store().count(), TraceCapacity);
     EXPECT_TRUE(core.app.connection().onLine()) << "the panel goes on being refreshed";
+}
+
+}  // namespace
+
+namespace {
+
+TEST(AppCoreParams, openParamsSendsNothingAndWriteParamsThenSendsTheLoadedSet) {
+    StationProcess station({.model = "KRF-51"});
+    Core core;
+    ASSERT_TRUE(core.ConnectTo(station.Link()));  // AutoRead fills the panel first
+    const std::size_t before = station.Received().size();
+
+    const TempFolder folder;
+    const auto path = folder / "tuned.par";
+    std::ofstream(path, std::ios::binary)
+        << "[Heater]\r\nKp=21\r\nKi=22\r\nKd=23\r\nMode=0\r\nDelay=-40\r\nPllKp=31\r\n"
+           "PllKi=32\r\nPllError=333\r\nPlim=555\r\nComp=4\r\n[TC]\r\nShift=-15\r\nGain=1250\r\n"
+           "Tcjn=240\r\n[Fan]\r\nKp=41\r\nKi=42\r\nKd=43\r\n";
+    OpenParamFile(core.app, path);
+    EXPECT_EQ(station.Received().size(), before) << "loading sends nothing";
+    EXPECT_DOUBLE_EQ(core.panelView.Value(PanelView::Field::Plim), 55.5);
+
+    core.app.panel().WriteParams();
+    const auto received = station.Received();
+    ASSERT_EQ(received.size(), before + 4);
+    using Bytes = std::vector<std::uint8_t>;
+    EXPECT_EQ(received[before].command, 8);
+    EXPECT_EQ(received[before].data, Bytes({21, 22, 23, 1}));
+    EXPECT_EQ(received[before + 1].command, 10);
+    // Mode 0, Delay -40, PllKp 31, PllKi 32, Error 333, Plim 555, Comp 4, Shift -15, Gain 1250,
+    // Tcjn 240.
+    EXPECT_EQ(received[before + 1].data, Bytes({0, 0xD8, 0xFF, 31, 32, 0x4D, 0x01, 0x2B, 0x02, 4,
+                                                0xF1, 0xFF, 0xE2, 0x04, 0xF0, 0x00}));
+    EXPECT_EQ(received[before + 2].command, 14);
+    EXPECT_EQ(received[before + 2].data->at(0), 41);
+    EXPECT_EQ(received[before + 3].command, 18);
 }
 
 }  // namespace
