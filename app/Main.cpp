@@ -121,8 +121,10 @@ QString TMainForm::statusText(int panel) const {
 
 void TMainForm::ApplyConfig() {
     const WindowPlacement& w = config_.window;
-    setGeometry(w.left, w.top, std::max(w.width, WindowPlacement::MinWidth),
-                std::max(w.height, WindowPlacement::MinHeight));
+    // Left and Top place the frame, as x() and y() report it when the placement is saved.
+    resize(std::max(w.width, WindowPlacement::MinWidth),
+           std::max(w.height, WindowPlacement::MinHeight));
+    move(w.left, w.top);
     if (w.state == 2) setWindowState(Qt::WindowMaximized);
     if (w.state == 1) setWindowState(Qt::WindowMinimized);
     connection().SetSelectedPort(config_.SelectedPort());
