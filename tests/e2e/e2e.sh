@@ -78,6 +78,9 @@ shot 5-opened
 key alt+x                            # Exit
 for _ in $(seq 100); do kill -0 "$window" 2>/dev/null || break; sleep 0.05; done
 kill -0 "$window" 2>/dev/null && fail "the window did not close"
+status=0
+wait "$window" || status=$?
+[ "$status" = 0 ] || { cat "$work/window.out" >&2; fail "the window exited with $status"; }
 
 # The saved log: the header of the visible traces and one row per sample at 40 ms.
 header=$(head -1 "$work/run.dat" | tr -d '\r')
