@@ -36,12 +36,18 @@ if [ -n "${DISPLAY:-}" ]; then
 else
     echo "No display: running the window under Xvfb for a few seconds."
     mkdir -p out
-    Xvfb :97 -screen 0 1280x900x24 >/dev/null 2>&1 &
+    display=""
+    for n in $(seq 90 120); do
+        if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then display=":$n"; break; fi
+    done
+    Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb=$!
-    DISPLAY=:97 "$build/app/tavolin" &
+    for _ in $(seq 100); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+    DISPLAY=$display "$build/app/tavolin" &
     window=$!
-    sleep 4
-    DISPLAY=:97 import -window root out/demo.png && echo "Screenshot: out/demo.png"
+    DISPLAY=$display xdotool search --sync --onlyvisible --name '^Tavolin$' >/dev/null
+    sleep 2  # one poll connects, the next ones fill the panel
+    DISPLAY=$display import -window root out/demo.png && echo "Screenshot: out/demo.png"
     kill "$window" 2>/dev/null || true
     wait "$window" 2>/dev/null || true
     kill "$xvfb" 2>/dev/null || true
