@@ -121,7 +121,7 @@ Bytes Ack(int command) {
 Bytes InfoReply(const std::string& identity) {
     Bytes text(identity.begin(), identity.end());
     text.push_back(0);
-    return Frame(Info, text);
+    return Frame(GetInfo, text);
 }
 
 Bytes PidReply(int command, const PidGains& gains) {

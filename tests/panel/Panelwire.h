@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "link/Commands.h"
 #include "link/Records.h"
 
 /// The station's side of the wire for the panel tests: the requests the link wrote, decoded,
@@ -14,24 +15,7 @@ namespace panelwire {
 
 using Bytes = std::vector<std::uint8_t>;
 
-/// Command codes of the station.
-enum Code : std::uint8_t {
-    Info = 3,
-    SetT = 6,
-    GetHeat = 7,
-    SetPIDH = 8,
-    GetPIDH = 9,
-    SetParH = 10,
-    GetParH = 11,
-    SetV = 12,
-    GetFan = 13,
-    SetPIDF = 14,
-    GetPIDF = 15,
-    SetPreset = 16,
-    GetPreset = 17,
-    SetTimers = 18,
-    GetTimers = 19,
-};
+using namespace cmd;  // the station's command codes
 
 struct Request {
     int command = 0;
