@@ -86,14 +86,6 @@ void TGraphView::AutoScrollAfterAppend(int count) {
     if (next != pos) SetPos(next);
 }
 
-void TGraphView::SampleAppended(bool fromStation) {
-    if (fromStation && frozen_) return;
-    const int count = store_.count();
-    if (count <= 0) return;
-    DrawSamples(count - 1, count - 1);
-    AutoScrollAfterAppend(count);
-}
-
 void TGraphView::SetCursor(bool on) {
     cursorOn_ = on;
     DrawCursor(on, cursorColumn_);

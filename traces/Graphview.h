@@ -35,7 +35,6 @@ class TGraphView : public QWidget {
     void AutoScrollAfterAppend(int count);
     /// What the acquisition loop does after each stored sample: draw it and follow it, except
     /// for station samples while frozen (simulated ones are drawn regardless).
-    void SampleAppended(bool fromStation);
 
     /// Shows or hides the cursor at its column and refreshes the readout (action Cursor).
     void SetCursor(bool on);

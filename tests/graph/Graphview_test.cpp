@@ -36,10 +36,13 @@ class GraphViewTest : public ::testing::Test {
         view_.RepaintAll();
     }
 
-    // What the acquisition loop does with one sample.
+    // What the acquisition loop does with one sample: station samples are neither drawn nor
+    // followed while frozen, simulated ones always are.
     void Append(const TraceSample& sample, bool fromStation = true) {
         ASSERT_TRUE(store_->Append(sample));
-        view_.SampleAppended(fromStation);
+        if (fromStation && view_.frozen()) return;
+        view_.DrawSamples(store_->count() - 1, store_->count() - 1);
+        view_.AutoScrollAfterAppend(store_->count());
     }
     void AppendWave(int n, bool fromStation = true) {
         for (int i = 0; i < n; ++i) Append(Wave(store_->count()), fromStation);
