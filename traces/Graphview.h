@@ -33,8 +33,6 @@ class TGraphView : public QWidget {
     /// After an append that left `count` samples: jumps 100 samples on when the newest one fell
     /// right of the view and AutoScroll is on (the jump repaints).
     void AutoScrollAfterAppend(int count);
-    /// What the acquisition loop does after each stored sample: draw it and follow it, except
-    /// for station samples while frozen (simulated ones are drawn regardless).
 
     /// Shows or hides the cursor at its column and refreshes the readout (action Cursor).
     void SetCursor(bool on);
