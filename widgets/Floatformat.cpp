@@ -85,7 +85,7 @@ std::string WriteFixed(const Decimal& d, int decimals, bool grouped) {
         if (grouped && i > 0 && (d.exponent - i) % GroupSize == 0) whole += ',';
         whole += DigitAt(d, i);
     }
-    if (whole.empty()) whole = "0";
+    if (whole.empty()) whole.push_back('0');
     std::string text = Sign(d);
     text += whole;
     if (decimals > 0) {
