@@ -3,7 +3,11 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/build.sh
-ctest --test-dir build --output-on-failure --parallel "$(nproc)" --timeout 300
+summary=$(mktemp)
+trap 'rm -f "$summary"' EXIT
+ctest --test-dir build --output-on-failure --parallel "$(nproc)" --timeout 300 | tee "$summary"
+# ctest's own count, repeated as the run's last line: "tests: N passed, M failed".
+counts=$(sed -n 's/.* tests passed, \([0-9]*\) tests failed out of \([0-9]*\)$/\2 \1/p' "$summary")
 
 # Evidence beyond the suite: the whole suite again under AddressSanitizer and UBSan, then
 # 20 s of every fuzzer. CI allows 90 minutes on 2 cores. Measured on 2 shared cores from a
@@ -25,3 +29,6 @@ if [ "${TAVOLIN_EVIDENCE:-1}" != 0 ]; then
         echo "Fuzz runs skipped: ${SECONDS} s of CI's ${budget} s already used."
     fi
 fi
+
+read -r total failed <<<"$counts"
+echo "tests: $((total - failed)) passed, $failed failed"
