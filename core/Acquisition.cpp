@@ -1,4 +1,4 @@
-#include "app/Acquisition.h"
+#include "core/Acquisition.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/Connection.h"
-#include "app/Controlpanel.h"
+#include "core/Connection.h"
+#include "core/Controlpanel.h"
 #include "traces/Tracestore.h"
 
 enum class AcqState { Stopped = 0, Paused = 1, Running = 2 };

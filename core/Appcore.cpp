@@ -1,4 +1,4 @@
-#include "app/Appcore.h"
+#include "core/Appcore.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "app/Acquisition.h"
-#include "app/Connection.h"
-#include "app/Controlpanel.h"
-#include "app/Updating.h"
+#include "core/Acquisition.h"
+#include "core/Connection.h"
+#include "core/Controlpanel.h"
+#include "core/Updating.h"
 #include "link/Wakeport.h"
 #include "traces/Tracestore.h"
 

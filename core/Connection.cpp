@@ -1,4 +1,4 @@
-#include "app/Connection.h"
+#include "core/Connection.h"
 
 void Connection::CacheHiddenParams(const HeaterParams& read) noexcept {
     cached_.Delay = read.Delay;

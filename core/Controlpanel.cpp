@@ -1,4 +1,4 @@
-#include "app/Controlpanel.h"
+#include "core/Controlpanel.h"
 
 #include <cmath>
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/Connection.h"
-#include "app/Panelview.h"
-#include "app/Updating.h"
+#include "core/Connection.h"
+#include "core/Panelview.h"
+#include "core/Updating.h"
 #include "link/Records.h"
 
 /// The control panel's logic: what each edit sends, the enabling rules, Read Params and

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/Panelview.h"
+#include "core/Panelview.h"
 
 /// How each numeric field of the control panel looks before anything is read: its name, its
 /// label and unit, its range (the minimum of every field is 0), its decimals, whether the user

@@ -1,8 +1,8 @@
-#include "app/Panelmodel.h"
+#include "core/Panelmodel.h"
 
 #include <algorithm>
 
-#include "app/Panelfields.h"
+#include "core/Panelfields.h"
 
 namespace {
 

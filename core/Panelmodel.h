@@ -2,7 +2,7 @@
 
 #include <map>
 
-#include "app/Panelview.h"
+#include "core/Panelview.h"
 
 /// The control panel without a window: it holds what the core writes into it and fires no
 /// change events. The command-line tool reads and writes parameter sets through it.

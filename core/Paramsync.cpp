@@ -1,6 +1,6 @@
-#include "app/Paramsync.h"
+#include "core/Paramsync.h"
 
-#include "app/Appcore.h"
+#include "core/Appcore.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <filesystem>
 
-#include "dialogs/Paramfile.h"
+#include "files/Paramfile.h"
 
 class AppCore;
 

@@ -1,4 +1,4 @@
-#include "dialogs/Settingsmodel.h"
+#include "core/Settingsmodel.h"
 
 #include <algorithm>
 #include <charconv>

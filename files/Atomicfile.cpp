@@ -1,4 +1,4 @@
-#include "traces/Atomicfile.h"
+#include "files/Atomicfile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -1,11 +1,11 @@
-#include "app/Config.h"
+#include "files/Config.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "dialogs/Inifile.h"
+#include "files/Inifile.h"
 #include "link/Wakecom.h"
 
 namespace {

@@ -1,11 +1,11 @@
-#include "traces/Datafile.h"
+#include "files/Datafile.h"
 
 #include <charconv>
 #include <cstdint>
 #include <system_error>
 #include <utility>
 
-#include "traces/Atomicfile.h"
+#include "files/Atomicfile.h"
 
 namespace datafile {
 namespace {

@@ -1,4 +1,4 @@
-#include "dialogs/Inifile.h"
+#include "files/Inifile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,7 +6,7 @@
 #include <iterator>
 #include <system_error>
 
-#include "traces/Atomicfile.h"
+#include "files/Atomicfile.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "dialogs/Paramfile.h"
+#include "files/Paramfile.h"
 
 #include "link/Convert.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "dialogs/Inifile.h"
+#include "files/Inifile.h"
 #include "link/Records.h"
 
 /// The control-panel values a parameter file (*.par) moves, as the panel shows them.

@@ -32,7 +32,7 @@ export TAVOLIN_CONFIG="$work/tavolin.ini"
 
 cli="$build/tools/cli/tavolin-cli"
 if [ -n "${DISPLAY:-}" ]; then
-    "$build/app/tavolin"
+    "$build/ui/tavolin"
 else
     echo "No display: running the window under Xvfb for a few seconds."
     mkdir -p out
@@ -43,7 +43,7 @@ else
     Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
     xvfb=$!
     for _ in $(seq 100); do DISPLAY=$display xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
-    DISPLAY=$display "$build/app/tavolin" &
+    DISPLAY=$display "$build/ui/tavolin" &
     window=$!
     DISPLAY=$display xdotool search --sync --onlyvisible --name '^Tavolin$' >/dev/null
     sleep 2  # one poll connects, the next ones fill the panel

@@ -13,7 +13,7 @@ export DISPLAY=:77
     >/dev/null & pids+=($!)
 for _ in $(seq 100); do [ -e "$work/station" ] && break; sleep 0.05; done
 printf '[General]\r\nPortName=%s\r\nLeft=0\r\nTop=0\r\n' "$work/station" >"$work/t.ini"
-TAVOLIN_CONFIG="$work/t.ini" "$build/app/tavolin" >/dev/null 2>&1 & app=$!; pids+=($app)
+TAVOLIN_CONFIG="$work/t.ini" "$build/ui/tavolin" >/dev/null 2>&1 & app=$!; pids+=($app)
 xdotool search --sync --onlyvisible --name '^Tavolin$' >/dev/null
 sleep 2
 ticks=$(getconf CLK_TCK)

@@ -1,4 +1,4 @@
-#include "widgets/Floatformat.h"
+#include "traces/Floatformat.h"
 
 #include <algorithm>
 #include <array>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "widgets/Floatformat.h"
+#include "traces/Floatformat.h"
 
 namespace graph {
 namespace {

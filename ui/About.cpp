@@ -1,4 +1,4 @@
-#include "dialogs/About.h"
+#include "ui/About.h"
 
 #include <QFrame>
 #include <QHBoxLayout>

@@ -1,4 +1,4 @@
-#include "app/Actionkeys.h"
+#include "ui/Actionkeys.h"
 
 #include <QAction>
 #include <QApplication>

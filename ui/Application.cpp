@@ -4,8 +4,8 @@
 #include <QLocale>
 #include <QMessageBox>
 
-#include "app/Config.h"
-#include "app/Main.h"
+#include "files/Config.h"
+#include "ui/Main.h"
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);

@@ -1,4 +1,4 @@
-#include "dialogs/Colours.h"
+#include "ui/Colours.h"
 
 #include <QColorDialog>
 #include <QEvent>

@@ -1,10 +1,10 @@
-#include "link/Connect.h"
+#include "ui/Connect.h"
 
 #include <QHeaderView>
 #include <QPushButton>
 #include <QTreeWidget>
 
-#include "app/Waitcursor.h"
+#include "ui/Waitcursor.h"
 #include "link/Portlist.h"
 #include "link/Portscan.h"
 

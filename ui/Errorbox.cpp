@@ -1,4 +1,4 @@
-#include "app/Errorbox.h"
+#include "ui/Errorbox.h"
 
 #include <QMessageBox>
 

@@ -1,4 +1,4 @@
-#include "widgets/Floatedit.h"
+#include "ui/Floatedit.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>

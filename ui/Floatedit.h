@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "widgets/Floatformat.h"
+#include "traces/Floatformat.h"
 
 class QFocusEvent;
 class QKeyEvent;

@@ -1,4 +1,4 @@
-#include "traces/Graphpaint.h"
+#include "ui/Graphpaint.h"
 
 #include <algorithm>
 #include <array>

@@ -1,11 +1,11 @@
-#include "traces/Graphview.h"
+#include "ui/Graphview.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
 
-#include "traces/Graphpaint.h"
+#include "ui/Graphpaint.h"
 
 namespace {
 

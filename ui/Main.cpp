@@ -1,4 +1,4 @@
-#include "app/Main.h"
+#include "ui/Main.h"
 
 #include <QCloseEvent>
 #include <QDragEnterEvent>
@@ -12,10 +12,10 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "app/Errorbox.h"
-#include "app/Panelwidget.h"
-#include "traces/Graphview.h"
-#include "traces/Tracelegend.h"
+#include "ui/Errorbox.h"
+#include "ui/Panelwidget.h"
+#include "ui/Graphview.h"
+#include "ui/Tracelegend.h"
 
 namespace {
 

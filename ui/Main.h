@@ -6,9 +6,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "app/Appcore.h"
-#include "app/Config.h"
-#include "app/Tickschedule.h"
+#include "core/Appcore.h"
+#include "files/Config.h"
+#include "core/Tickschedule.h"
 
 class QAction;
 class QLabel;

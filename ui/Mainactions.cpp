@@ -3,16 +3,16 @@
 #include <QMenuBar>
 #include <QToolBar>
 
-#include "app/Actionkeys.h"
-#include "app/Errorbox.h"
-#include "app/Main.h"
-#include "app/Panelwidget.h"
-#include "dialogs/About.h"
-#include "dialogs/Colours.h"
-#include "dialogs/Settings.h"
-#include "link/Connect.h"
-#include "traces/Graphview.h"
-#include "traces/Tracelegend.h"
+#include "ui/Actionkeys.h"
+#include "ui/Errorbox.h"
+#include "ui/Main.h"
+#include "ui/Panelwidget.h"
+#include "ui/About.h"
+#include "ui/Colours.h"
+#include "ui/Settings.h"
+#include "ui/Connect.h"
+#include "ui/Graphview.h"
+#include "ui/Tracelegend.h"
 
 namespace {
 

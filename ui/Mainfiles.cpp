@@ -3,12 +3,12 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-#include "app/Main.h"
-#include "app/Paramsync.h"
-#include "app/Waitcursor.h"
-#include "traces/Datafile.h"
-#include "traces/Graphview.h"
-#include "traces/Tracelegend.h"
+#include "ui/Main.h"
+#include "core/Paramsync.h"
+#include "ui/Waitcursor.h"
+#include "files/Datafile.h"
+#include "ui/Graphview.h"
+#include "ui/Tracelegend.h"
 
 namespace {
 

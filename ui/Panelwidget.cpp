@@ -1,6 +1,6 @@
-#include "app/Panelwidget.h"
+#include "ui/Panelwidget.h"
 
-#include "app/Panelfields.h"
+#include "core/Panelfields.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,8 +15,8 @@
 
 #include <algorithm>
 
-#include "app/Controlpanel.h"
-#include "widgets/Floatedit.h"
+#include "core/Controlpanel.h"
+#include "ui/Floatedit.h"
 
 namespace {
 

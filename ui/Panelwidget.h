@@ -6,7 +6,7 @@
 #include <exception>
 #include <functional>
 
-#include "app/Panelview.h"
+#include "core/Panelview.h"
 
 class ControlPanel;
 class QCheckBox;

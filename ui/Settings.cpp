@@ -1,4 +1,4 @@
-#include "dialogs/Settings.h"
+#include "ui/Settings.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -9,11 +9,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Appcore.h"
-#include "app/Config.h"
-#include "app/Errorbox.h"
+#include "core/Appcore.h"
+#include "files/Config.h"
+#include "ui/Errorbox.h"
 #include "link/Inouterror.h"
-#include "widgets/Floatedit.h"
+#include "ui/Floatedit.h"
 
 using namespace settings;
 

@@ -4,7 +4,7 @@
 
 #include <array>
 
-#include "dialogs/Settingsmodel.h"
+#include "core/Settingsmodel.h"
 
 class AppCore;
 class QCheckBox;

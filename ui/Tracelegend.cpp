@@ -1,11 +1,11 @@
-#include "traces/Tracelegend.h"
+#include "ui/Tracelegend.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPalette>
 
-#include "traces/Graphpaint.h"
+#include "ui/Graphpaint.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <random>
 #include <string>
 
-#include "traces/Datafile.h"
+#include "files/Datafile.h"
 
 namespace {
 

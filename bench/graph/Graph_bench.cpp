@@ -8,7 +8,7 @@
 #include <cmath>
 #include <memory>
 
-#include "traces/Graphview.h"
+#include "ui/Graphview.h"
 
 namespace {
 

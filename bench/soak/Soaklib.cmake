@@ -6,4 +6,4 @@ add_library(tavolin_soak STATIC
     ${CMAKE_CURRENT_LIST_DIR}/Soakrun.cpp
     ${CMAKE_CURRENT_LIST_DIR}/Soakview.cpp)
 target_include_directories(tavolin_soak PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(tavolin_soak PUBLIC tavolin_app tavolin_test_support)
+target_link_libraries(tavolin_soak PUBLIC tavolin_core tavolin_test_support)

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <thread>
 
-#include "app/Panelmodel.h"
-#include "app/Tickschedule.h"
+#include "core/Panelmodel.h"
+#include "core/Tickschedule.h"
 #include "bench/soak/Soakview.h"
 
 namespace soak {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Appcore.h"
+#include "core/Appcore.h"
 #include "bench/soak/Soakcheck.h"
 
 namespace soak {

@@ -6,8 +6,8 @@
 #include <stdexcept>
 #include <thread>
 
-#include "app/Appcore.h"
-#include "app/Panelmodel.h"
+#include "core/Appcore.h"
+#include "core/Panelmodel.h"
 #include "support/Stationprocess.h"
 #include "tools/cli/Recordloop.h"
 

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "traces/Datafile.h"
+#include "files/Datafile.h"
 #include "traces/Tracestore.h"
 
 namespace {

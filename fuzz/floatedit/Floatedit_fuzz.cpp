@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "widgets/Floatformat.h"
+#include "traces/Floatformat.h"
 
 namespace {
 

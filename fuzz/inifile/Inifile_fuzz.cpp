@@ -13,8 +13,8 @@
 #include <utility>
 #include <vector>
 
-#include "dialogs/Inifile.h"
-#include "dialogs/Paramfile.h"
+#include "files/Inifile.h"
+#include "files/Paramfile.h"
 #include "link/Records.h"
 
 namespace {

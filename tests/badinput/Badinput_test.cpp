@@ -7,13 +7,13 @@
 #include <random>
 #include <sstream>
 
-#include "app/Config.h"
-#include "dialogs/Inifile.h"
-#include "dialogs/Paramfile.h"
+#include "files/Config.h"
+#include "files/Inifile.h"
+#include "files/Paramfile.h"
 #include "link/Wakeframe.h"
 #include "support/Fakeserialline.h"
 #include "support/Tempfolder.h"
-#include "traces/Datafile.h"
+#include "files/Datafile.h"
 
 namespace fs = std::filesystem;
 

@@ -17,7 +17,7 @@
 #include "link/Uniquefd.h"
 #include "support/Tempfolder.h"
 #include "tests/cli/Wirefields.h"
-#include "traces/Datafile.h"
+#include "files/Datafile.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 
 #include <cmath>
 
-#include "app/Appcore.h"
-#include "app/Tickschedule.h"
-#include "tests/panel/Fakepanelview.h"
+#include "core/Appcore.h"
+#include "core/Tickschedule.h"
+#include "tests/core/Fakepanelview.h"
 
 namespace {
 

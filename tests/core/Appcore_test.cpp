@@ -5,12 +5,12 @@
 #include <vector>
 
 #include <fstream>
-#include "app/Appcore.h"
+#include "core/Appcore.h"
 
-#include "app/Paramsync.h"
+#include "core/Paramsync.h"
 #include "support/Stationprocess.h"
 #include "support/Tempfolder.h"
-#include "tests/panel/Fakepanelview.h"
+#include "tests/core/Fakepanelview.h"
 
 namespace {
 

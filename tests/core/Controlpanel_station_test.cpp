@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "app/Controlpanel.h"
+#include "core/Controlpanel.h"
 #include "support/Stationprocess.h"
-#include "tests/panel/Fakepanelview.h"
-#include "tests/panel/Panelfixture.h"
+#include "tests/core/Fakepanelview.h"
+#include "tests/core/Panelfixture.h"
 
 namespace {
 

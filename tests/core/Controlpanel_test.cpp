@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "app/Controlpanel.h"
+#include "core/Controlpanel.h"
 #include "link/Inouterror.h"
-#include "tests/panel/Fakepanelview.h"
-#include "tests/panel/Panelfixture.h"
+#include "tests/core/Fakepanelview.h"
+#include "tests/core/Panelfixture.h"
 
 namespace {
 

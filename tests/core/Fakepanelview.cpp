@@ -1,4 +1,4 @@
-#include "tests/panel/Fakepanelview.h"
+#include "tests/core/Fakepanelview.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,8 +2,8 @@
 
 #include <map>
 
-#include "app/Controlpanel.h"
-#include "app/Panelview.h"
+#include "core/Controlpanel.h"
+#include "core/Panelview.h"
 
 /// The panel's controls without a toolkit, firing the core's handlers the way the real
 /// controls do: a field assigned a different value fires its change event (twice when it had

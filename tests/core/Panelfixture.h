@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "app/Connection.h"
-#include "app/Controlpanel.h"
-#include "app/Updating.h"
+#include "core/Connection.h"
+#include "core/Controlpanel.h"
+#include "core/Updating.h"
 #include "link/Wakeport.h"
 #include "support/Fakeserialline.h"
-#include "tests/panel/Panelwire.h"
+#include "tests/core/Panelwire.h"
 
 /// The connection's reports as the window handles them: the fan group follows the kind.
 class PanelConnectionView final : public ConnectionView {

@@ -1,4 +1,4 @@
-#include "tests/panel/Panelwire.h"
+#include "tests/core/Panelwire.h"
 
 #include "link/Wakeframe.h"
 #include "support/Fakeserialline.h"

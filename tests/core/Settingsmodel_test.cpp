@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "dialogs/Settingsmodel.h"
+#include "core/Settingsmodel.h"
 
 namespace {
 

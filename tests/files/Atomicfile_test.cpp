@@ -1,4 +1,4 @@
-#include "traces/Atomicfile.h"
+#include "files/Atomicfile.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -6,7 +6,7 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "files/Tempdir.h"
+#include "tests/files/Tempdir.h"
 
 namespace {
 

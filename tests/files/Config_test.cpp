@@ -4,8 +4,8 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/Config.h"
-#include "dialogs/Inifile.h"
+#include "files/Config.h"
+#include "files/Inifile.h"
 #include "support/Tempfolder.h"
 
 namespace fs = std::filesystem;

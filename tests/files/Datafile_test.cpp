@@ -1,4 +1,4 @@
-#include "traces/Datafile.h"
+#include "files/Datafile.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "files/Tempdir.h"
+#include "tests/files/Tempdir.h"
 
 namespace {
 

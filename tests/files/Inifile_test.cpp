@@ -1,10 +1,10 @@
-#include "dialogs/Inifile.h"
+#include "files/Inifile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "files/Tempdir.h"
+#include "tests/files/Tempdir.h"
 
 namespace {
 

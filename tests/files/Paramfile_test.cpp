@@ -1,10 +1,10 @@
-#include "dialogs/Paramfile.h"
+#include "files/Paramfile.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
-#include "files/Tempdir.h"
+#include "tests/files/Tempdir.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <limits>
 #include <string>
 
-#include "widgets/Floatformat.h"
+#include "traces/Floatformat.h"
 
 namespace {
 

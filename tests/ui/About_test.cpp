@@ -9,7 +9,7 @@
 #include <functional>
 #include <set>
 
-#include "dialogs/About.h"
+#include "ui/About.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "dialogs/Colours.h"
-#include "dialogs/Onmodal.h"
+#include "ui/Colours.h"
+#include "tests/ui/Onmodal.h"
 
 namespace {
 

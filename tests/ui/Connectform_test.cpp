@@ -7,7 +7,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "link/Connect.h"
+#include "ui/Connect.h"
 #include "link/Wakeport.h"
 #include "support/Stationprocess.h"
 

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "widgets/Floatedit.h"
+#include "ui/Floatedit.h"
 
 // Readable failure output for the field's text.
 inline void PrintTo(const QString& text, std::ostream* out) {

@@ -1,4 +1,4 @@
-#include "traces/Graphview.h"
+#include "ui/Graphview.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include <memory>
 
 #include "traces/Graphgeometry.h"
-#include "traces/Graphpaint.h"
+#include "ui/Graphpaint.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "app/Main.h"
-#include "dialogs/Inifile.h"
+#include "ui/Main.h"
+#include "files/Inifile.h"
 #include "support/Stationprocess.h"
 #include "support/Tempfolder.h"
 

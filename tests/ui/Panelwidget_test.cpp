@@ -12,10 +12,10 @@
 #include <string>
 #include <vector>
 
-#include "app/Controlpanel.h"
-#include "app/Panelwidget.h"
-#include "tests/panel/Panelfixture.h"
-#include "widgets/Floatedit.h"
+#include "core/Controlpanel.h"
+#include "ui/Panelwidget.h"
+#include "tests/core/Panelfixture.h"
+#include "ui/Floatedit.h"
 
 namespace {
 

@@ -5,12 +5,12 @@
 
 #include <cstdio>
 
-#include "app/Appcore.h"
-#include "app/Config.h"
-#include "dialogs/About.h"
-#include "dialogs/Colours.h"
-#include "dialogs/Settings.h"
-#include "panel/Fakepanelview.h"
+#include "core/Appcore.h"
+#include "files/Config.h"
+#include "ui/About.h"
+#include "ui/Colours.h"
+#include "ui/Settings.h"
+#include "tests/core/Fakepanelview.h"
 
 namespace {
 

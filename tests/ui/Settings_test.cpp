@@ -15,14 +15,14 @@
 #include <string>
 #include <vector>
 
-#include "app/Appcore.h"
-#include "app/Config.h"
-#include "dialogs/Onmodal.h"
-#include "dialogs/Settings.h"
+#include "core/Appcore.h"
+#include "files/Config.h"
+#include "tests/ui/Onmodal.h"
+#include "ui/Settings.h"
 #include "support/Fakeserialline.h"
 #include "support/Stationprocess.h"
-#include "tests/panel/Fakepanelview.h"
-#include "widgets/Floatedit.h"
+#include "tests/core/Fakepanelview.h"
+#include "ui/Floatedit.h"
 
 namespace {
 

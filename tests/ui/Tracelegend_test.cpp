@@ -1,4 +1,4 @@
-#include "traces/Tracelegend.h"
+#include "ui/Tracelegend.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QSignalSpy>
 
-#include "traces/Graphpaint.h"
+#include "ui/Graphpaint.h"
 
 namespace {
 

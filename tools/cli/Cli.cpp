@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "dialogs/Inifile.h"
+#include "files/Inifile.h"
 #include "link/Inouterror.h"
 #include "tools/cli/Dump.h"
 #include "tools/cli/Logcommand.h"

@@ -3,8 +3,8 @@
 #include <optional>
 #include <string>
 
-#include "app/Appcore.h"
-#include "app/Panelmodel.h"
+#include "core/Appcore.h"
+#include "core/Panelmodel.h"
 
 /// Whether Read Params follows each connect, as the window's AutoRead option.
 enum class AutoRead { Off, On };

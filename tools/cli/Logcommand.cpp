@@ -5,7 +5,7 @@
 #include "tools/cli/Cli.h"
 #include "tools/cli/Clicore.h"
 #include "tools/cli/Recordloop.h"
-#include "traces/Datafile.h"
+#include "files/Datafile.h"
 
 namespace {
 

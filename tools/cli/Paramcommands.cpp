@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/Paramsync.h"
-#include "dialogs/Inifile.h"
+#include "core/Paramsync.h"
+#include "files/Inifile.h"
 #include "tools/cli/Clicore.h"
 
 namespace {

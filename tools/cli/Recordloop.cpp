@@ -1,6 +1,6 @@
 #include "tools/cli/Recordloop.h"
 
-#include "app/Tickschedule.h"
+#include "core/Tickschedule.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "app/Appcore.h"
+#include "core/Appcore.h"
 #include "tools/cli/Stopsignals.h"
 #include "traces/Tracestore.h"
 
