@@ -99,6 +99,27 @@ DataFileText Unreadable(std::string detail) {
 
 }  // namespace
 
+void AppendHeader(std::string& out, const TraceVisibility& visible) {
+    out += TimeKey;
+    for (int trace = 0; trace < TraceCount; ++trace) {
+        if (!visible[trace]) continue;
+        out += Tab;
+        out += TraceKeys[trace];
+    }
+    out += LineEnd;
+}
+
+void AppendRow(std::string& out, std::int64_t timeMs, const TraceSample& sample,
+               const TraceVisibility& visible) {
+    AppendInteger(out, timeMs);
+    for (int trace = 0; trace < TraceCount; ++trace) {
+        if (!visible[trace]) continue;
+        out += Tab;
+        AppendInteger(out, sample[trace]);
+    }
+    out += LineEnd;
+}
+
 std::string FormatDataFile(const TraceStore& store, const TraceVisibility& visible,
                            int samplePeriodMs) {
     int shown = 0;
@@ -107,14 +128,7 @@ std::string FormatDataFile(const TraceStore& store, const TraceVisibility& visib
     // Room for the widest numbers, so the text is built without growing.
     out.reserve((static_cast<size_t>(store.count()) + 1) * (shown + 1) * (MaxIntegerChars / 2));
 
-    out += TimeKey;
-    for (int trace = 0; trace < TraceCount; ++trace) {
-        if (!visible[trace]) continue;
-        out += Tab;
-        out += TraceKeys[trace];
-    }
-    out += LineEnd;
-
+    AppendHeader(out, visible);
     for (int i = 0; i < store.count(); ++i) {
         // 18000 x a large period does not fit 32 bits.
         AppendInteger(out, static_cast<std::int64_t>(i) * samplePeriodMs);

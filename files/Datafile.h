@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -17,6 +18,12 @@ inline constexpr std::string_view SaveFailedMessage = "Unable to save file.";
 
 /// One flag per trace in storage order: the trace check boxes.
 using TraceVisibility = std::array<bool, TraceCount>;
+
+/// Appends the header line: "Time" and the keys of the visible traces.
+void AppendHeader(std::string& out, const TraceVisibility& visible);
+/// Appends the row of one sample: its time in ms, then the visible traces' values.
+void AppendRow(std::string& out, std::int64_t timeMs, const TraceSample& sample,
+               const TraceVisibility& visible);
 
 /// The whole text of a data file: the header, then rows 0 .. count-1 of the visible traces with
 /// the time i x `samplePeriodMs`.

@@ -1,8 +1,6 @@
 #include "files/Datafile.h"
 
 #include <gtest/gtest.h>
-#include <signal.h>
-#include <sys/resource.h>
 
 #include <filesystem>
 #include <limits>
@@ -10,6 +8,7 @@
 #include <random>
 #include <string>
 
+#include "support/Filesizelimit.h"
 #include "tests/files/Tempdir.h"
 
 namespace {
@@ -318,26 +317,6 @@ TEST(DataFileWriter, FailedSaveReportsAndKeepsTheOldFile) {
     EXPECT_EQ(ReadText(dir / "folder.dat" / "inside"), "kept");
     EXPECT_EQ(dir.EntryCount(), 2);
 }
-
-/// Holds the file size limit low and keeps SIGXFSZ from ending the test; both restored.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &saved_);
-        rlimit low = saved_;
-        low.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &low);
-        previous_ = signal(SIGXFSZ, SIG_IGN);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &saved_);
-        signal(SIGXFSZ, previous_);
-    }
-
-  private:
-    rlimit saved_{};
-    sighandler_t previous_ = SIG_DFL;
-};
 
 TEST(DataFileWriter, WriteFailingHalfWayKeepsTheOldFile) {
     TempDir dir;
