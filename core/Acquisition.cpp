@@ -54,6 +54,7 @@ void Acquisition::SimulateOffLine() {
 }
 
 void Acquisition::AfterAppend(bool draw) {
+    view_.SampleAppended(store_.count() - 1);
     if (!draw) return;
     view_.DrawSample(store_.count() - 1);
     if (options_.autoScroll) view_.AutoScrollAfterAppend(store_.count());

@@ -10,6 +10,8 @@ enum class AcqState { Stopped = 0, Paused = 1, Running = 2 };
 class AcquisitionView {
   public:
     virtual ~AcquisitionView() = default;
+    /// A sample was stored at `index` while Running, drawn or not.
+    virtual void SampleAppended(int index) = 0;
     /// Draw the column of the sample just stored at `index`.
     virtual void DrawSample(int index) = 0;
     /// Scroll by 100 when the newest sample has passed the right edge (AutoScroll on).

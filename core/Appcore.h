@@ -6,6 +6,7 @@
 #include "core/Acquisition.h"
 #include "core/Connection.h"
 #include "core/Controlpanel.h"
+#include "core/Journalkeeper.h"
 #include "core/Updating.h"
 #include "link/Wakeport.h"
 #include "traces/Tracestore.h"
@@ -48,6 +49,8 @@ class AppCore final : private ConnectionView, private AcquisitionView {
     ControlPanel& panel() noexcept { return panel_; }
     Acquisition& acquisition() noexcept { return acquisition_; }
     PanelView& panelView() noexcept { return panelView_; }
+    /// The recording journal: every sample recorded goes there too, New throws it away.
+    JournalKeeper& journal() noexcept { return journal_; }
     const PanelView& panelView() const noexcept { return panelView_; }
     const Connection& connection() const noexcept { return connection_; }
 
@@ -58,9 +61,13 @@ class AppCore final : private ConnectionView, private AcquisitionView {
     void ShowConnection(const std::string& text) override { view_.ShowConnection(text); }
     void Connected() override;
     void KindChanged(DeviceKind kind) override { panel_.ApplyKind(kind); }
+    void SampleAppended(int index) override { journal_.Appended(store_, index); }
     void DrawSample(int index) override { view_.DrawSample(index); }
     void AutoScrollAfterAppend(int count) override { view_.AutoScrollAfterAppend(count); }
-    void LogCleared() override { view_.LogCleared(); }
+    void LogCleared() override {
+        journal_.Discard();
+        view_.LogCleared();
+    }
     void StateChanged(AcqState state) override { view_.StateChanged(state); }
 
     MainView& view_;
@@ -71,4 +78,6 @@ class AppCore final : private ConnectionView, private AcquisitionView {
     Connection connection_;
     ControlPanel panel_;
     Acquisition acquisition_;
+    // Last, so that it goes first: its writer thread writes what is queued and ends.
+    JournalKeeper journal_;
 };
