@@ -1,11 +1,16 @@
 #include "tools/cli/Logcommand.h"
 
 #include <charconv>
+#include <ctime>
+#include <filesystem>
+#include <memory>
 
+#include "files/Datafile.h"
+#include "files/Journalfiles.h"
+#include "files/Journalwriter.h"
 #include "tools/cli/Cli.h"
 #include "tools/cli/Clicore.h"
 #include "tools/cli/Recordloop.h"
-#include "files/Datafile.h"
 
 namespace {
 
@@ -52,6 +57,15 @@ LogOptions ParseLogOptions(const std::vector<std::string>& args) {
     return options;
 }
 
+/// A journal left by a recording that never ended is moved out of the way, not overwritten.
+void KeepOldJournal(const std::filesystem::path& part, std::ostream& err) {
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(part, ec))) return;
+    const auto kept = journal::MoveAside(part, part.stem().string(), std::time(nullptr));
+    err << part.string() << " was left by a recording that did not end; kept as " << kept.string()
+        << '\n';
+}
+
 }  // namespace
 
 int RunLog(CliContext& context) {
@@ -61,16 +75,32 @@ int RunLog(CliContext& context) {
     CliCore cli(AutoRead::Off);
     cli.Connect(context.port);
     AppCore& core = cli.core();
-    RecordLog(core, options.plan, stop);
 
     datafile::TraceVisibility everyTrace;
     everyTrace.fill(true);
     const auto periodMs = static_cast<int>(options.plan.period.count());
+    const std::filesystem::path part = options.out + ".part";
+    KeepOldJournal(part, context.err);
+    JournalKeeper& journal = core.journal();
+    journal.Keep(std::make_unique<JournalWriter>(part));
+    journal.SetLayout(core.store(), everyTrace, periodMs);
+    const auto reportJournal = [&] {
+        if (const auto error = journal.TakeError()) context.err << *error << '\n';
+    };
+    RecordPlan plan = options.plan;
+    plan.afterTick = reportJournal;
+    RecordLog(core, plan, stop);
+    journal.writer()->Flush();
+    reportJournal();
+
     const auto saved = datafile::SaveDataFile(options.out, core.store(), everyTrace, periodMs);
     if (!saved.ok) {
+        // The journal stays: it holds the samples the data file could not.
         context.err << saved.message << '\n';
         return ExitFailure;
     }
+    journal.Discard();
+    journal.writer()->Flush();
     context.out << "samples=" << core.store().count() << '\n';
     return ExitOk;
 }

@@ -11,6 +11,7 @@ RecordEnd TickUntilDone(AppCore& core, const RecordPlan& plan, StopSignals& stop
     for (;;) {
         if (stop.WaitUntil(schedule.next())) return RecordEnd::Signalled;
         acquisition.Tick();
+        if (plan.afterTick) plan.afterTick();
         schedule.TickDone(TickSchedule::Clock::now());
         if (core.store().count() >= plan.samples) return RecordEnd::Complete;
         if (acquisition.state() == AcqState::Stopped) return RecordEnd::StoreFull;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 
 #include "core/Appcore.h"
 #include "tools/cli/Stopsignals.h"
@@ -10,6 +11,7 @@
 struct RecordPlan {
     int samples = TraceCapacity;            ///< stop once the store holds this many, 1..18001
     std::chrono::milliseconds period{100};  ///< the sample period, start to start
+    std::function<void()> afterTick;        ///< called after every tick, when set
 };
 
 enum class RecordEnd {
