@@ -18,7 +18,9 @@ int main(int argc, char* argv[]) {
         const std::filesystem::path executable = QApplication::applicationFilePath().toStdString();
         const std::string dataDir = QApplication::applicationDirPath().toStdString() + "/";
         TMainForm window(ConfigPath(executable), dataDir);
+        window.KeepJournal(journal::DefaultFolder());
         window.show();
+        window.OfferRecovery();
         return QApplication::exec();
     } catch (const std::exception& error) {
         QMessageBox::critical(nullptr, QStringLiteral("Tavolin"),

@@ -94,8 +94,10 @@ QWidget* TMainForm::BuildCentralArea() {
     });
     connect(graph_, &TGraphView::cursorSwitchedOn, this,
             [this] { action("acCursor")->setChecked(true); });
-    connect(legend_, &TTraceLegend::traceClicked, this,
-            [this](int, bool) { graph_->SetVisibility(legend_->visibility()); });
+    connect(legend_, &TTraceLegend::traceClicked, this, [this](int, bool) {
+        graph_->SetVisibility(legend_->visibility());
+        UpdateJournalLayout();
+    });
     return central;
 }
 
@@ -181,6 +183,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
             return;
         }
         if (answer == QMessageBox::Yes) SaveDataFileAs();
+        // Thrown away on purpose; after Yes the journal goes only if the log was saved.
+        if (answer == QMessageBox::No) core_->journal().Discard();
     }
     pollTimer_.stop();
     SaveSettings();
@@ -196,6 +200,7 @@ void TMainForm::ScheduleNextTick() {
 
 void TMainForm::Tick() {
     RunGuarded(this, [this] { acquisition().Tick(); });
+    if (const auto error = core_->journal().TakeError()) ShowJournalError(*error);
     schedule_.TickDone(TickSchedule::Clock::now());
     ScheduleNextTick();
 }

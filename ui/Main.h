@@ -5,9 +5,11 @@
 #include <array>
 #include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "core/Appcore.h"
 #include "files/Config.h"
+#include "files/Journalfiles.h"
 #include "core/Tickschedule.h"
 
 class QAction;
@@ -38,10 +40,23 @@ class TMainForm : public QMainWindow, public MainView {
     const Config& config() const { return config_; }
     QString statusText(int panel) const;
     QAction* action(const char* name) const;
+    /// The trace check boxes: the traces a save writes.
+    std::array<bool, TraceCount> visibleTraces() const;
     /// Reads a data file as Open does once its dialog has returned (also a dropped file).
     void OpenDataFile(const QString& path);
     /// Writes the log as Save as does once its dialog has returned; false when it failed.
     bool SaveDataFile(const QString& path);
+
+    /// Journals every recording in `folder` under a name this window alone holds until it
+    /// goes. Returns whether a journal that an earlier run left unsaved waits there for
+    /// OfferRecovery; until then nothing is journaled. A folder that cannot be used is said in
+    /// the status bar and the window runs without a journal.
+    bool KeepJournal(const std::filesystem::path& folder);
+    /// Asks whether to open the journal found by KeepJournal: Yes loads it as an unsaved log,
+    /// No moves it aside as recording-DATE-TIME.dat. Does nothing when none was found.
+    void OfferRecovery();
+    /// The journal file this window keeps, empty without one.
+    std::filesystem::path journalFile() const;
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -79,10 +94,17 @@ class TMainForm : public QMainWindow, public MainView {
     void ApplyColours();
     void CutLeft();
     void CutRight();
+    void StartJournal();
+    bool RecoverJournal();
+    void UpdateJournalLayout();
+    void ShowJournalError(const std::string& message);
 
     std::filesystem::path configPath_;
     Config config_;
     TPanelWidget* panelWidget_ = nullptr;  // owned by the window
+    // Before the core, so that the lock is held until the core's journal writer has ended.
+    std::optional<journal::Claim> journalClaim_;
+    bool journalLeft_ = false;  // an earlier run's journal waits for OfferRecovery
     std::unique_ptr<AppCore> core_;
     TickSchedule schedule_{std::chrono::milliseconds(100)};
     QTimer pollTimer_;

@@ -173,9 +173,11 @@ void TMainForm::CutLeft() {
     graph_->SetCursorColumn(0);
     graph_->SetPos(0);
     graph_->RepaintAll();
+    core_->journal().Rewritten(store());
 }
 
 void TMainForm::CutRight() {
     if (!graph_->cursorOn() || !store().CutRight(graph_->cursorSample())) return;
     graph_->RepaintAll();
+    core_->journal().Rewritten(store());
 }

@@ -68,6 +68,8 @@ void TMainForm::OpenDataFile(const QString& path) {
             legend_->SetVisibility(file.visible);
             graph_->SetVisibility(file.visible);
             loaded = datafile::LoadRows(file, store());
+            // The log it held is gone, so is what was unsaved of it.
+            core_->journal().Discard();
             if (loaded.samplePeriodMs) ApplySamplePeriod(*loaded.samplePeriodMs);
             graph_->SetPos(0);
             graph_->RepaintAll();
@@ -106,6 +108,7 @@ bool TMainForm::SaveDataFile(const QString& path) {
                                        config_.samplePeriodMs);
     }
     ShowFileCaption();
+    if (saved.ok) core_->journal().Discard();  // nothing of the log is unsaved now
     if (!saved.ok) {
         QMessageBox::critical(this, QStringLiteral("Tavolin"),
                               QString::fromStdString(saved.message));
@@ -136,4 +139,5 @@ void TMainForm::ApplySamplePeriod(int ms) {
     // The poll follows too, so that what is recorded next is really i x period apart.
     schedule_.SetPeriod(std::chrono::milliseconds(ms));
     graph_->SetSamplePeriod(ms);
+    UpdateJournalLayout();
 }

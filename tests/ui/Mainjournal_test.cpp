@@ -1,0 +1,211 @@
+// The window's recording journal: kept while a recording is unsaved, offered back at the next
+// start (Yes loads it, No sets it aside), locked per window, and a full disk only said once.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QStatusBar>
+#include <QTest>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+#include "files/Datafile.h"
+#include "files/Journalwriter.h"
+#include "support/Filesizelimit.h"
+#include "support/Tempfolder.h"
+#include "ui/Main.h"
+#include "ui/Onmodal.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string FileText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void WriteText(const fs::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
+/// A window with simulated data at 20 ms and no station, journaling into its own folder.
+class JournalWindow : public ::testing::Test {
+  protected:
+    JournalWindow() {
+        WriteText(folder / "tavolin.ini",
+                  "[General]\r\nSimulate=1\r\n[Settings]\r\nSample=20\r\nAutoConnect=0\r\n");
+    }
+    std::unique_ptr<TMainForm> Window() {
+        return std::make_unique<TMainForm>(folder / "tavolin.ini", folder.path().string() + "/");
+    }
+    /// The journal as the writer has it on disk once it has caught up.
+    static std::string Journal(TMainForm& window) {
+        window.core().journal().writer()->Flush();
+        return fs::exists(window.journalFile()) ? FileText(window.journalFile()) : "(none)";
+    }
+    static std::string Saved(TMainForm& window) {
+        return datafile::FormatDataFile(window.store(), window.visibleTraces(),
+                                        window.config().samplePeriodMs);
+    }
+    static void Record(TMainForm& window, int samples) {
+        if (!window.action("acStart")->isChecked()) window.action("acStart")->trigger();
+        const int target = window.store().count() + samples;
+        QTRY_VERIFY_WITH_TIMEOUT(window.store().count() >= target, 20000);
+        window.action("acStop")->trigger();
+        ASSERT_GE(window.store().count(), target) << "the simulated recording stalled";
+    }
+
+    TempFolder folder;
+    const fs::path state = folder / "state";
+};
+
+TEST_F(JournalWindow, keepsTheRecordingUntilItIsSavedAndNewThrowsItAway) {
+    auto window = Window();
+    EXPECT_FALSE(window->KeepJournal(state));
+    EXPECT_EQ(window->journalFile(), state / "recording.dat");
+    Record(*window, 10);
+    EXPECT_EQ(Journal(*window), Saved(*window));
+
+    ASSERT_TRUE(window->SaveDataFile(QString::fromStdString((folder / "log.dat").string())));
+    EXPECT_EQ(Journal(*window), "(none)") << "saved: nothing left to lose";
+
+    window->action("acPause")->trigger();  // Pause, then Start: the same log goes on
+    Record(*window, 3);
+    EXPECT_EQ(Journal(*window), Saved(*window)) << "the whole log, saved rows included";
+
+    window->action("acNew")->trigger();
+    EXPECT_EQ(Journal(*window), "(none)");
+}
+
+TEST_F(JournalWindow, yesOpensTheJournalLeftBehindAsAnUnsavedLog) {
+    fs::create_directories(state);
+    const std::string left = "Time\tTget\tPower\r\n0\t2000\t5\r\n60\t2010\t6\r\n120\t20";
+    WriteText(state / "recording.dat", left);
+    auto window = Window();
+    ASSERT_TRUE(window->KeepJournal(state));
+    QString question;
+    OnModal<QMessageBox> yes([&](QMessageBox& box) {
+        question = box.text();
+        box.button(QMessageBox::Yes)->click();
+    });
+    window->OfferRecovery();
+    EXPECT_EQ(question, "A recording was not saved when Tavolin last closed. Open it?");
+    ASSERT_EQ(window->store().count(), 2) << "the row the crash cut short is left out";
+    EXPECT_EQ(window->store().value(Tget, 1), 2010);
+    EXPECT_EQ(window->store().value(Power, 1), 6);
+    EXPECT_TRUE(window->store().modified());
+    EXPECT_EQ(window->windowTitle(), "Tavolin - recovered recording (not saved)");
+    EXPECT_EQ(window->config().samplePeriodMs, 60);
+    EXPECT_FALSE(window->visibleTraces()[Tset]);
+    EXPECT_TRUE(window->visibleTraces()[Tget]);
+    EXPECT_EQ(Journal(*window), Saved(*window)) << "kept, and whole again, until saved";
+
+    window->action("acPause")->trigger();
+    Record(*window, 3);
+    EXPECT_EQ(Journal(*window), Saved(*window)) << "recording on continues the journal";
+}
+
+TEST_F(JournalWindow, noSetsItAsideAndKeepsTheNewestFive) {
+    fs::create_directories(state);
+    const char* older[] = {"recording-20261201-090000.dat", "recording-20261202-090000.dat",
+                           "recording-20261203-090000.dat", "recording-20261204-090000.dat",
+                           "recording-20261205-090000.dat"};
+    for (const char* name : older) WriteText(state / name, "Time\r\n");
+    const std::string left = "Time\tTset\r\n0\t2500\r\n";
+    WriteText(state / "recording.dat", left);
+    WriteText(state / "recording.events", "marks");
+    auto window = Window();
+    ASSERT_TRUE(window->KeepJournal(state));
+    OnModal<QMessageBox> no([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
+    window->OfferRecovery();
+    EXPECT_EQ(no.seen(), 1);
+    EXPECT_EQ(window->store().count(), 0);
+    EXPECT_FALSE(fs::exists(state / "recording.dat"));
+    EXPECT_FALSE(fs::exists(state / "recording.events"));
+    EXPECT_FALSE(fs::exists(state / older[0])) << "the oldest of six set aside goes";
+
+    int aside = 0;
+    fs::path newest;
+    for (const auto& entry : fs::directory_iterator(state)) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with("recording-") || !name.ends_with(".dat")) continue;
+        ++aside;
+        if (newest.empty() || entry.path() > newest) newest = entry.path();
+    }
+    EXPECT_EQ(aside, 5);
+    EXPECT_EQ(FileText(newest), left) << newest;
+    EXPECT_EQ(FileText(fs::path(newest).replace_extension(".events")), "marks");
+
+    Record(*window, 2);
+    EXPECT_EQ(Journal(*window), Saved(*window)) << "the window journals anew";
+}
+
+TEST_F(JournalWindow, theCloseQuestionThrowsTheJournalAwayOnlyOnNo) {
+    struct Case {
+        QMessageBox::StandardButton answer;
+        bool kept;
+    };
+    // Yes with the save dialog cancelled saves nothing: the journal must stay for next time.
+    for (const Case c : {Case{QMessageBox::No, false}, Case{QMessageBox::Yes, true}}) {
+        SCOPED_TRACE(c.kept ? "Yes, then Cancel in the save dialog" : "No");
+        auto window = Window();
+        ASSERT_FALSE(window->KeepJournal(state));
+        Record(*window, 3);
+        const fs::path journal = window->journalFile();
+        const std::string before = Journal(*window);
+        ASSERT_EQ(before, Saved(*window));
+        OnModal<QMessageBox> box([&](QMessageBox& b) { b.button(c.answer)->click(); });
+        OnModal<QFileDialog> save([](QFileDialog& d) { d.reject(); });
+        window->close();
+        EXPECT_EQ(box.seen(), 1);
+        window.reset();
+        EXPECT_EQ(fs::exists(journal), c.kept);
+        if (c.kept) {
+            EXPECT_EQ(FileText(journal), before);
+        }
+        fs::remove(journal);
+    }
+}
+
+TEST_F(JournalWindow, twoWindowsNeverShareAJournal) {
+    auto first = Window();
+    auto second = Window();
+    EXPECT_FALSE(first->KeepJournal(state));
+    Record(*first, 2);
+    ASSERT_TRUE(fs::exists(first->journalFile()));
+    EXPECT_FALSE(second->KeepJournal(state)) << "the first window's live journal is not offered";
+    EXPECT_EQ(second->journalFile(), state / "recording-2.dat");
+    Record(*second, 4);
+    EXPECT_EQ(Journal(*first), Saved(*first));
+    EXPECT_EQ(Journal(*second), Saved(*second));
+    EXPECT_NE(Journal(*first), Journal(*second));
+}
+
+TEST_F(JournalWindow, aFullDiskIsSaidOnceAndTheRecordingGoesOn) {
+    auto window = Window();
+    ASSERT_FALSE(window->KeepJournal(state));
+    QStringList said;
+    QObject::connect(window->statusBar(), &QStatusBar::messageChanged, [&](const QString& text) {
+        if (!text.isEmpty()) said << text;
+    });
+    {
+        FileSizeLimit full(1024);  // the header and some twenty rows
+        Record(*window, 100);      // five flush intervals and more
+        window->core().journal().writer()->Flush();
+        window->action("acPause")->trigger();  // then Start: the same log goes on
+        Record(*window, 10);
+        ASSERT_EQ(said.size(), 1) << said.join(" | ").toStdString();
+        EXPECT_TRUE(said[0].startsWith("Recording journal: ")) << said[0].toStdString();
+        EXPECT_TRUE(said[0].endsWith("(File too large); recording goes on."))
+            << said[0].toStdString();
+        EXPECT_GE(window->store().count(), 110);
+        EXPECT_LE(FileText(window->journalFile()).size(), 1024u);
+    }
+    EXPECT_EQ(Journal(*window), Saved(*window)) << "caught up once there is room";
+}
+
+}  // namespace
