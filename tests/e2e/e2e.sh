@@ -2,7 +2,9 @@
 # A user's session with the real window under Xvfb, driven with xdotool against the station
 # emulator: it connects by itself, records, puts the cursor on the chart, stops, saves the log
 # through the dialog, starts anew, opens the file again and exits. Then the saved file, the
-# configuration written at exit and what the station received are checked.
+# configuration written at exit and what the station received are checked. Last, a window is
+# killed with SIGKILL while it records: its journal must hold the samples, and the next window
+# must offer it back, load it and save it.
 # Usage: e2e.sh TAVOLIN TAVOLIN_STATION OUTPUT_FOLDER
 set -euo pipefail
 app=$1 station=$2 out=$3
@@ -33,6 +35,8 @@ pids+=($!)
 for _ in $(seq 100); do [ -e "$work/station" ] && break; sleep 0.05; done
 [ -e "$work/station" ] || fail "the station did not start"
 
+export XDG_STATE_HOME="$work/state"
+journal="$XDG_STATE_HOME/tavolin/recording.dat"
 printf '[General]\r\nPortName=%s\r\nLeft=0\r\nTop=0\r\nDataDir=%s/\r\n[Settings]\r\nSample=40\r\nExtraPorts=%s\r\n' \
     "$work/station" "$work" "$work/station" >"$work/tavolin.ini"
 TAVOLIN_CONFIG="$work/tavolin.ini" QT_QPA_PLATFORM=xcb "$app" >"$work/window.out" 2>&1 &
@@ -105,5 +109,67 @@ polls=$(grep -c '^RX 07 ' "$work/station.log")
 [ "$polls" -ge "$rows" ] || fail "$polls polls for $rows samples"
 last=$(grep '^RX' "$work/station.log" | tail -1 | cut -c4-5)
 case "$last" in 07|0D) ;; *) fail "the station received command $last at the end" ;; esac
-echo "e2e: $rows samples saved and reopened, $polls polls, screenshots in $out"
+[ -e "$journal" ] && fail "a saved log left its journal behind"
+
+# A crash while recording: SIGKILL. The journal holds the samples up to about a second before.
+timers=$(grep -c '^RX 13 ' "$work/station.log")
+TAVOLIN_CONFIG="$work/tavolin.ini" QT_QPA_PLATFORM=xcb "$app" >"$work/window2.out" 2>&1 &
+window=$!
+pids+=($window)
+xdotool search --sync --onlyvisible --name '^Tavolin$' >/dev/null
+for _ in $(seq 200); do
+    [ "$(grep -c '^RX 13 ' "$work/station.log")" -gt "$timers" ] && break
+    sleep 0.05
+done
+key alt+s                            # Start
+journalrows() { [ -e "$journal" ] && echo $(($(wc -l <"$journal") - 1)) || echo 0; }
+for _ in $(seq 200); do [ "$(journalrows)" -ge 30 ] && break; sleep 0.05; done
+[ "$(journalrows)" -ge 30 ] || fail "the journal holds $(journalrows) rows while recording"
+kill -KILL "$window"
+wait "$window" 2>/dev/null || true
+cp "$journal" "$work/killed.dat"
+killed=$(($(wc -l <"$work/killed.dat") - 1))
+[ "$killed" -ge 30 ] || fail "the killed window's journal holds $killed rows"
+header=$(head -1 "$work/killed.dat" | tr -d '\r')
+[ "$header" = "$(printf 'Time\tTset\tTget\tTcj\tPower\tVset\tVget\tPwm')" ] || fail "journal header: $header"
+[ "$(sed -n 3p "$work/killed.dat" | cut -f1)" = 40 ] || fail "journal time axis"
+cut -f2 "$work/killed.dat" | tail -n +2 | tr -d '\r' | sort -u | grep -qv '^2500$' && fail "journal Tset not 250.0"
+
+# The next start offers it back; Yes loads it as an unsaved log, Save as writes it.
+TAVOLIN_CONFIG="$work/tavolin.ini" QT_QPA_PLATFORM=xcb "$app" >"$work/window3.out" 2>&1 &
+window=$!
+pids+=($window)
+question=""
+for _ in $(seq 200); do
+    for id in $(xdotool search --onlyvisible --name '^Tavolin$' 2>/dev/null); do
+        width=$(xdotool getwindowgeometry --shell "$id" | sed -n 's/^WIDTH=//p')
+        [ "$width" -lt 800 ] && question=$id
+    done
+    [ -n "$question" ] && break
+    sleep 0.05
+done
+[ -n "$question" ] || fail "no recovery question at start"
+shot 6-recovery-question
+xdotool windowfocus --sync "$question" key Return   # Yes is the default button
+xdotool search --sync --onlyvisible --name '^Tavolin - recovered recording \(not saved\)$' >/dev/null
+shot 7-recovered
+key ctrl+s
+xdotool search --sync --onlyvisible --name '^Save Data File$' >/dev/null
+xdotool type --delay 20 "$work/recovered.dat"
+xdotool key Return
+for _ in $(seq 100); do [ -s "$work/recovered.dat" ] && break; sleep 0.05; done
+[ -s "$work/recovered.dat" ] || fail "Save as wrote no file after recovery"
+recovered=$(($(wc -l <"$work/recovered.dat") - 1))
+# A row the kill cut in half is left out; everything before it comes back as it was.
+[ "$recovered" -ge $((killed - 1)) ] || fail "recovered $recovered of $killed rows"
+cmp -s -n "$(stat -c %s "$work/recovered.dat")" "$work/recovered.dat" "$work/killed.dat" ||
+    fail "the recovered log differs from the journal"
+for _ in $(seq 100); do [ -e "$journal" ] || break; sleep 0.05; done
+[ -e "$journal" ] && fail "the journal stayed after the recovered log was saved"
+key alt+x
+for _ in $(seq 100); do kill -0 "$window" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$window" 2>/dev/null && fail "the recovered window did not close"
+
+echo "e2e: $rows samples saved and reopened, $polls polls; $killed journaled before SIGKILL," \
+    "$recovered recovered; screenshots in $out"
 echo "1 passed, 0 failed"
