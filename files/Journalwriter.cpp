@@ -61,6 +61,7 @@ void JournalWriter::Rewrite(std::vector<TraceSample> rows, const datafile::Trace
         const std::lock_guard lock(mutex_);
         rows_ = std::move(rows);
         if (rows_.size() > static_cast<size_t>(TraceCapacity)) rows_.resize(TraceCapacity);
+        rows_.reserve(TraceCapacity);  // so that no Append has to grow it
         visible_ = visible;
         periodMs_ = periodMs;
         discarded_ = false;

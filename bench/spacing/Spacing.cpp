@@ -9,6 +9,7 @@
 #include "core/Appcore.h"
 #include "core/Panelmodel.h"
 #include "support/Stationprocess.h"
+#include "support/Tempfolder.h"
 #include "tools/cli/Recordloop.h"
 
 namespace {
@@ -78,6 +79,13 @@ SpacingFigures MeasureSpacing(const SpacingCase& c, int samples) {
     core.autoRead = false;
     core.connection().SetSelectedPort(station.Link());
     core.connection().Connect();
+    const TempFolder folder;
+    if (c.journal) {
+        core.journal().Keep(std::make_unique<JournalWriter>(folder / "recording.dat"));
+        datafile::TraceVisibility all;
+        all.fill(true);
+        core.journal().SetLayout(core.store(), all, c.periodMs);
+    }
 
     const std::chrono::milliseconds period(c.periodMs);
     if (c.scheduling == Scheduling::StartToStart) {

@@ -14,6 +14,7 @@ struct SpacingCase {
     std::string model;  ///< "KRF-51" or "KRT-51"
     int periodMs = 100;
     Scheduling scheduling = Scheduling::StartToStart;
+    bool journal = false;  ///< the recording journaled as the window does
 };
 
 /// The real spacing of consecutive appends, in milliseconds.

@@ -82,13 +82,13 @@ std::string Fixed(double value, int decimals) {
 
 void PrintMarkdown(const std::string& command) {
     std::printf(
-        "\n| model | period ms | scheduling | samples | mean spacing ms | deviation %% "
+        "\n| model | period ms | scheduling | journal | samples | mean spacing ms | deviation %% "
         "| sd ms | min ms | max ms | max drift ms |\n"
-        "|---|---|---|---|---|---|---|---|---|---|\n");
+        "|---|---|---|---|---|---|---|---|---|---|---|\n");
     for (const Row& r : Rows()) {
-        std::printf("| %s | %d | %s | %d | %s | %s | %s | %s | %s | %s |\n", r.c.model.c_str(),
-                    r.c.periodMs, SchedulingName(r.c.scheduling), r.f.samples,
-                    Fixed(r.f.meanMs, 3).c_str(), Fixed(r.f.deviationPct, 3).c_str(),
+        std::printf("| %s | %d | %s | %s | %d | %s | %s | %s | %s | %s | %s |\n", r.c.model.c_str(),
+                    r.c.periodMs, SchedulingName(r.c.scheduling), r.c.journal ? "yes" : "no",
+                    r.f.samples, Fixed(r.f.meanMs, 3).c_str(), Fixed(r.f.deviationPct, 3).c_str(),
                     Fixed(r.f.sdMs, 3).c_str(), Fixed(r.f.minMs, 2).c_str(),
                     Fixed(r.f.maxMs, 2).c_str(), Fixed(r.f.driftMs, 2).c_str());
     }
@@ -109,10 +109,12 @@ int main(int argc, char** argv) {
         {"KRF-51", 100, Scheduling::RestartAfterTick},
         {"KRT-51", 100, Scheduling::RestartAfterTick},
         {"KRT-51", 40, Scheduling::RestartAfterTick},
+        {"KRT-51", 20, Scheduling::StartToStart, false},
+        {"KRT-51", 20, Scheduling::StartToStart, true},
     };
     for (const SpacingCase& c : cases) {
         const std::string name = "Spacing/" + c.model + "/" + std::to_string(c.periodMs) + "ms/" +
-                                 SchedulingName(c.scheduling);
+                                 SchedulingName(c.scheduling) + (c.journal ? "/journal" : "");
         benchmark::RegisterBenchmark(name.c_str(), BM_Spacing, c, samples)
             ->Iterations(1)
             ->UseManualTime()
