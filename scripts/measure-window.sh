@@ -13,6 +13,8 @@ export DISPLAY=:77
     >/dev/null & pids+=($!)
 for _ in $(seq 100); do [ -e "$work/station" ] && break; sleep 0.05; done
 printf '[General]\r\nPortName=%s\r\nLeft=0\r\nTop=0\r\n' "$work/station" >"$work/t.ini"
+# The window is killed while it records: its journal must not land in the user's own folder.
+export XDG_STATE_HOME="$work/state"
 TAVOLIN_CONFIG="$work/t.ini" "$build/ui/tavolin" >/dev/null 2>&1 & app=$!; pids+=($app)
 xdotool search --sync --onlyvisible --name '^Tavolin$' >/dev/null
 sleep 2
