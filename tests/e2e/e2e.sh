@@ -5,9 +5,9 @@
 # configuration written at exit and what the station received are checked. Last, a window is
 # killed with SIGKILL while it records: its journal must hold the samples, and the next window
 # must offer it back, load it and save it.
-# Usage: e2e.sh TAVOLIN TAVOLIN_STATION OUTPUT_FOLDER
+# Usage: e2e.sh TAVOLIN TAVOLIN_STATION OUTPUT_FOLDER JOURNAL_CHECK
 set -euo pipefail
-app=$1 station=$2 out=$3
+app=$1 station=$2 out=$3 journalcheck=$4
 mkdir -p "$out"
 work=$(mktemp -d)
 pids=()
@@ -134,6 +134,8 @@ header=$(head -1 "$work/killed.dat" | tr -d '\r')
 [ "$header" = "$(printf 'Time\tTset\tTget\tTcj\tPower\tVset\tVget\tPwm')" ] || fail "journal header: $header"
 [ "$(sed -n 3p "$work/killed.dat" | cut -f1)" = 40 ] || fail "journal time axis"
 cut -f2 "$work/killed.dat" | tail -n +2 | tr -d '\r' | sort -u | grep -qv '^2500$' && fail "journal Tset not 250.0"
+# Read by the program's reader, row by row the replies the station sent.
+"$journalcheck" "$work/killed.dat" "$work/station.log" >/dev/null || fail "journal against the station's log"
 
 # The next start offers it back; Yes loads it as an unsaved log, Save as writes it.
 TAVOLIN_CONFIG="$work/tavolin.ini" QT_QPA_PLATFORM=xcb "$app" >"$work/window3.out" 2>&1 &
