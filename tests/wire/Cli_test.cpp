@@ -230,6 +230,15 @@ TEST(Cli, usageErrorsExit2WithTheUsage) {
         {"log", "--out", "x.dat", "now"},
         {"read-params"},
         {"write-params", "a.par", "b.par"},
+        {"analyze"},
+        {"analyze", "a.dat", "b.dat"},
+        {"analyze", "a.dat", "--from"},
+        {"analyze", "a.dat", "--from", "1s"},
+        {"analyze", "a.dat", "--from", "2", "--to", "1"},
+        {"analyze", "a.dat", "--trace", "Tset"},
+        {"analyze", "a.dat", "--band", "0"},
+        {"analyze", "a.dat", "--band", "nan"},
+        {"analyze", "a.dat", "--step", "1"},
     };
     for (const auto& args : cases) {
         const ProcessResult r = Cli(args);

@@ -4,6 +4,7 @@
 
 #include "files/Inifile.h"
 #include "link/Inouterror.h"
+#include "tools/cli/Analyzecommand.h"
 #include "tools/cli/Dump.h"
 #include "tools/cli/Logcommand.h"
 #include "tools/cli/Paramcommands.h"
@@ -18,6 +19,7 @@ const std::vector<CliCommand>& CliCommands() {
         {"log", "--out FILE [--samples N] [--period MS]", RunLog},
         {"read-params", "FILE", RunReadParams},
         {"write-params", "FILE", RunWriteParams},
+        {"analyze", "FILE [--from S] [--to S] [--trace Tget|Vget] [--band X]", RunAnalyze},
     };
     return commands;
 }
