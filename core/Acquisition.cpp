@@ -10,10 +10,13 @@ void Acquisition::Tick() {
             // A lost or confused station: the status bar says off line, the next tick
             // reconnects.
             connection_.GoOffLine();
+            view_.TakenOffLine();
         }
         return;
     }
-    if (options_.autoConnect && !connection_.selectedPort().empty()) connection_.ConnectSelected();
+    if (options_.autoConnect && !connection_.selectedPort().empty() &&
+        connection_.ConnectSelected())
+        view_.PollConnected();
     if (!connection_.onLine() && options_.simulate && state_ == AcqState::Running)
         SimulateOffLine();
 }

@@ -20,6 +20,10 @@ class AcquisitionView {
     virtual void LogCleared() = 0;
     /// Start, Pause and Stop show their check marks from this.
     virtual void StateChanged(AcqState state) = 0;
+    /// A link error took the station off line during a poll.
+    virtual void TakenOffLine() {}
+    /// An off line tick connected to the station again.
+    virtual void PollConnected() {}
 };
 
 /// The options the loop consults at every tick.

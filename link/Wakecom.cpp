@@ -121,28 +121,46 @@ void TWakeCom::ThrowCommandError(int code) const {
 void TWakeCom::Transact(int address) {
     if (!line_->IsOpen()) return;
     address_ = address;
-    SendFrame(static_cast<std::uint8_t>(address_), static_cast<std::uint8_t>(commandCode_),
-              requestData_.data(), static_cast<std::uint8_t>(requestCount_));
-    const wake::Frame reply = ReceiveFrame(replyData_.data());
+    ++counts_.requests;
+    wake::Frame reply;
+    try {
+        SendFrame(static_cast<std::uint8_t>(address_), static_cast<std::uint8_t>(commandCode_),
+                  requestData_.data(), static_cast<std::uint8_t>(requestCount_));
+        reply = ReceiveFrame(replyData_.data());
+    } catch (const ELinkFault& e) {
+        counts_.Count(e.outcome());
+        throw;
+    }
     replyCount_ = reply.count;
     replyFresh_ = true;
 
     int code = 0;
+    LinkOutcome outcome = LinkOutcome::Reply;
     if (reply.command != cmd::GetInfo && reply.command != cmd::Echo) {
         // A reply without its error byte is malformed, not a success.
         code = reply.count == 0 ? 1 : replyData_[0];
+        if (reply.count == 0) {
+            outcome = LinkOutcome::FrameError;
+        } else if (code != 0) {
+            outcome = LinkOutcome::StationError;
+        }
     }
     if (code > 6) code = 1;
     if (reply.address != address_) {
         code = 6;
+        outcome = LinkOutcome::WrongReply;
     } else if (reply.command != commandCode_) {
         code = 4;
+        outcome = LinkOutcome::WrongReply;
     }
+    counts_.Count(outcome);
     if (code != 0) ThrowCommandError(code);
 }
 
 void TWakeCom::ExpectReplyFields(int bytes) {
-    if (replyFresh_ && replyCount_ < 1 + bytes) ThrowCommandError(1);
+    if (!replyFresh_ || replyCount_ >= 1 + bytes) return;
+    counts_.Recount(LinkOutcome::Reply, LinkOutcome::FrameError);
+    ThrowCommandError(1);
 }
 
 std::uint8_t TWakeCom::GetByte() noexcept {

@@ -68,6 +68,10 @@ public:
     std::uint8_t GetByte() noexcept;
     std::uint16_t GetWord() noexcept;
 
+    /// Every request sent since the link was made, and what became of it. A failed write
+    /// counts as a request without an outcome: the port itself is gone, not the station.
+    const LinkCounts& counts() const noexcept { return counts_; }
+
     /// Held around each whole station command; re-entrant for the same thread.
     std::recursive_mutex& Lock() noexcept { return lock_; }
 
@@ -91,5 +95,6 @@ private:
     std::string commandLabel_;
     std::array<std::uint8_t, wake::MaxData> requestData_{};
     std::array<std::uint8_t, wake::MaxData> replyData_{};
+    LinkCounts counts_;
     std::recursive_mutex lock_;
 };

@@ -57,7 +57,7 @@ void SendFrame(SerialLine& line, std::uint8_t address, std::uint8_t command,
 
 std::uint8_t ReadRawByte(SerialLine& line) {
     std::uint8_t value = 0;
-    if (!line.ReadByte(value)) throw EInOutError("No data to receive.");
+    if (!line.ReadByte(value)) throw ELinkFault("No data to receive.", LinkOutcome::Timeout);
     return value;
 }
 
@@ -67,14 +67,16 @@ std::uint8_t ReadByteUnstuffed(SerialLine& line) {
     switch (ReadRawByte(line)) {
         case Tfend: return Fend;
         case Tfesc: return Fesc;
-        default: throw EInOutError("WAKE destuffing error.");
+        default:
+            throw ELinkFault("WAKE destuffing error.", LinkOutcome::FrameError);
     }
 }
 
 Frame ReceiveFrame(SerialLine& line, std::uint8_t* data) {
     int searched = 0;
     while (ReadRawByte(line) != Fend) {
-        if (++searched == StartSearchLimit) throw EInOutError("WAKE frame marker not found.");
+        if (++searched == StartSearchLimit)
+            throw ELinkFault("WAKE frame marker not found.", LinkOutcome::FrameError);
     }
     Frame frame;
     std::uint8_t crc = CrcInit;
@@ -90,13 +92,13 @@ Frame ReceiveFrame(SerialLine& line, std::uint8_t* data) {
     frame.count = ReadByteUnstuffed(line);
     Crc8Update(frame.count, crc);
     // The reply buffer holds MaxData bytes; a longer frame cannot be ours.
-    if (frame.count > MaxData) throw EInOutError("WAKE frame too long.");
+    if (frame.count > MaxData) throw ELinkFault("WAKE frame too long.", LinkOutcome::FrameError);
     for (std::size_t j = 0; j < frame.count; ++j) {
         data[j] = ReadByteUnstuffed(line);
         Crc8Update(data[j], crc);
     }
     Crc8Update(ReadByteUnstuffed(line), crc);
-    if (crc != 0) throw EInOutError("WAKE CRC error.");
+    if (crc != 0) throw ELinkFault("WAKE CRC error.", LinkOutcome::CrcError);
     return frame;
 }
 

@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <sstream>
 #include <thread>
@@ -21,6 +22,33 @@
 #include "tests/cli/Wirefields.h"
 
 namespace {
+
+/// The Key=value lines of the tool's output.
+std::map<std::string, long> Fields(const std::string& out) {
+    std::map<std::string, long> fields;
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) {
+        const auto eq = line.find('=');
+        if (eq == std::string::npos) {
+            ADD_FAILURE() << "not a Key=value line: " << line;
+            continue;
+        }
+        const std::string value = line.substr(eq + 1);
+        // The mean period is the one figure with decimals; the tests read it apart.
+        fields[line.substr(0, eq)] = value == "none" ? -1 : std::stol(value);
+    }
+    return fields;
+}
+
+std::string FirstLine(const std::string& text) {
+    return text.substr(0, text.find('\n'));
+}
+
+/// The mean period the tool printed, in ms.
+double MeanPeriodMs(const std::string& out) {
+    const auto at = out.find("mean_period_ms=");
+    return at == std::string::npos ? -1 : std::stod(out.substr(at + 15));
+}
 
 /// The station's values, column by column, as the log should hold them.
 TraceSample SampleOf(const FrameData& heat, const FrameData* fan) {
@@ -98,8 +126,18 @@ TEST(CliLog, recordsExactlyTheSamplesAskedForAsTheStationSentThem) {
         const ProcessResult r = Cli({"--port", station.Link(), "log", "--out", out.string(),
                                      "--samples", "50", "--period", "20"});
         ASSERT_EQ(r.exitCode, 0) << r.err;
-        EXPECT_EQ(r.out, "samples=50\n");
+        EXPECT_EQ(FirstLine(r.out), "samples=50");
         EXPECT_EQ(r.err, "");
+        const bool fan = std::string(model) == "KRF-51";
+        auto fields = Fields(r.out);
+        const long requests = 1 + 50 * (fan ? 2 : 1);  // GetInfo, then each tick's getters
+        EXPECT_EQ(fields["requests"], requests);
+        EXPECT_EQ(fields["replies"], requests);
+        for (const char* key : {"timeouts", "crc_errors", "frame_errors", "station_errors",
+                                "wrong_replies", "offline", "reconnections"})
+            EXPECT_EQ(fields[key], 0) << key;
+        EXPECT_EQ(static_cast<long>(station.Received().size()), requests);
+        EXPECT_GT(MeanPeriodMs(r.out), 0.0);
         EXPECT_EQ(ExpectStationSamples(out, station, 20, std::string(model) == "KRF-51"), 50);
         EXPECT_FALSE(std::filesystem::exists(out.string() + ".part")) << "the journal is gone";
     }
@@ -113,9 +151,58 @@ TEST(CliLog, reconnectsByItselfWhenTheStationFallsSilent) {
     const ProcessResult r = Cli({"--port", station.Link(), "log", "--out", out.string(),
                                  "--samples", "12", "--period", "20"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out, "samples=12\n");
+    EXPECT_EQ(FirstLine(r.out), "samples=12");
+    auto fields = Fields(r.out);
+    EXPECT_EQ(fields["timeouts"], 5) << r.out;
+    EXPECT_EQ(fields["offline"], 1) << "the first silent request; the others fail off line";
+    EXPECT_EQ(fields["reconnections"], 1);
     EXPECT_GT(Requests(station, CmdGetInfo).size(), 1u) << "connected again";
     EXPECT_EQ(ExpectStationSamples(out, station, 20, false), 12);
+}
+
+TEST(CliLog, linkHealthCountsWhatTheStationInjected) {
+    // Every kind of fault, spared on request 1 so that the first connect succeeds.
+    StationProcess station(
+        {.model = "KRF-51", .extra = {"--seed",          "11",   "--drop",           "0.03",
+                                      "--bad-crc",       "0.03", "--noise-long",     "0.02",
+                                      "--error-code",    "2",    "--error-rate",     "0.03",
+                                      "--wrong-address", "0.02", "--wrong-command",  "0.02",
+                                      "--noise",         "0.2",  "--fault-requests", "2-1000000"}});
+    TempFolder folder;
+    const ProcessResult r =
+        Cli({"--port", station.Link(), "log", "--out", (folder / "log.dat").string(), "--samples",
+             "150", "--period", "20"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    std::map<std::string, long> injected;
+    long goodInfoReplies = 0;
+    for (const StationLogEntry& e : station.Sent()) {
+        const bool polled = e.command == CmdGetHeat || e.command == CmdGetFan;
+        std::string key = "replies";
+        if (e.Has("SILENT") || e.Has("DROPPED")) {
+            key = "timeouts";
+        } else if (e.Has("NOFRAME")) {
+            key = "frame_errors";
+        } else if (e.Has("BADCRC")) {
+            key = "crc_errors";
+        } else if (e.Has("ADDRESS") || e.Has("COMMAND")) {
+            key = "wrong_replies";
+        } else if (e.Has("ERROR")) {
+            key = "station_errors";
+        }
+        ++injected[key];
+        if (key != "replies" && polled) ++injected["offline"];
+        if (key == "replies" && e.command == CmdGetInfo) ++goodInfoReplies;
+    }
+    injected["requests"] = static_cast<long>(station.Received().size());
+    injected["reconnections"] = goodInfoReplies - 1;  // all but the first connect
+    auto fields = Fields(r.out);
+    for (const char* key : {"requests", "replies", "timeouts", "crc_errors", "frame_errors",
+                            "station_errors", "wrong_replies", "offline", "reconnections"}) {
+        EXPECT_EQ(fields[key], injected[key]) << key << "\n" << r.out;
+    }
+    for (const char* key : {"timeouts", "crc_errors", "frame_errors", "station_errors",
+                            "wrong_replies", "reconnections"})
+        EXPECT_GT(injected[key], 0) << "the seed injects no " << key;
 }
 
 TEST(CliLog, failedSaveSaysSoAndExits1) {
@@ -191,7 +278,7 @@ TEST(CliLog, stopSignalSavesWhatWasRecorded) {
         EXPECT_EQ(*code, 0) << FileText(said);
         const int saved = ExpectStationSamples(out, station, 20, false);
         EXPECT_GE(saved, 4);
-        EXPECT_EQ(FileText(said), "samples=" + std::to_string(saved) + "\n");
+        EXPECT_EQ(FirstLine(FileText(said)), "samples=" + std::to_string(saved));
     }
 }
 

@@ -109,6 +109,56 @@ TEST_F(WakeComTest, shortReplyFailsAsInvalidPacket) {
     EXPECT_NO_THROW(com->ExpectReplyFields(2));
 }
 
+TEST_F(WakeComTest, countsEachRequestUnderWhatBecameOfIt) {
+    const auto badCrc = [] {
+        Bytes b = Frame(0, 6, {0});
+        b.back() ^= 0x01;
+        return b;
+    }();
+    struct Case {
+        const char* what;
+        Bytes reply;
+        LinkOutcome outcome;
+    };
+    const Case cases[] = {
+        {"good reply", Frame(0, 6, {0}), LinkOutcome::Reply},
+        {"good reply after noise", Bytes{0x11, 0x22} + Frame(0, 6, {0}), LinkOutcome::Reply},
+        {"silence", {}, LinkOutcome::Timeout},
+        {"a frame cut short", {0xC0, 0x06}, LinkOutcome::Timeout},
+        {"bad CRC", badCrc, LinkOutcome::CrcError},
+        {"no marker in 512 bytes", Bytes(wake::StartSearchLimit, 0x55), LinkOutcome::FrameError},
+        {"bad stuffing", {0xC0, 0xDB, 0x01}, LinkOutcome::FrameError},
+        {"count above 250", {0xC0, 0x06, 0xFB}, LinkOutcome::FrameError},
+        {"no error byte", Frame(0, 6, {}), LinkOutcome::FrameError},
+        {"station busy", Frame(0, 6, {2}), LinkOutcome::StationError},
+        {"unknown error code", Frame(0, 6, {9}), LinkOutcome::StationError},
+        {"another address", Frame(1, 6, {0}), LinkOutcome::WrongReply},
+        {"another command", Frame(0, 7, {0}), LinkOutcome::WrongReply},
+        {"another address with an error code", Frame(1, 6, {2}), LinkOutcome::WrongReply},
+    };
+    com->Open("/dev/fake");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        script->input.clear();
+        const LinkCounts before = com->counts();
+        Run(6, "SetT", c.reply);
+        LinkCounts expected = before;
+        ++expected.requests;
+        expected.Count(c.outcome);
+        EXPECT_EQ(com->counts(), expected);
+    }
+}
+
+TEST_F(WakeComTest, aReplyTooShortForItsFieldsCountsAsAFrameErrorAndAClosedLinkCountsNothing) {
+    com->Open("/dev/fake");
+    Run(7, "GetHeat", Frame(0, 7, {0, 1, 2}));
+    EXPECT_THROW(com->ExpectReplyFields(12), EInOutError);
+    EXPECT_EQ(com->counts(), (LinkCounts{.requests = 1, .frameErrors = 1}));
+    com->Close();
+    Run(7, "GetHeat", {});
+    EXPECT_EQ(com->counts(), (LinkCounts{.requests = 1, .frameErrors = 1}));
+}
+
 TEST_F(WakeComTest, putByteAndPutWordDropWhatPassesTheRequestBuffer) {
     com->Open("/dev/fake");
     com->BeginCommand(6, "SetT");

@@ -102,5 +102,7 @@ int RunLog(CliContext& context) {
     journal.Discard();
     journal.writer()->Flush();
     context.out << "samples=" << core.store().count() << '\n';
+    for (const auto& [key, value] : HealthFields(core.TotalHealth()))
+        context.out << key << '=' << value << '\n';
     return ExitOk;
 }

@@ -10,9 +10,12 @@ RecordEnd TickUntilDone(AppCore& core, const RecordPlan& plan, StopSignals& stop
     schedule.Start(TickSchedule::Clock::now());
     for (;;) {
         if (stop.WaitUntil(schedule.next())) return RecordEnd::Signalled;
+        const auto start = TickSchedule::Clock::now();
         acquisition.Tick();
         if (plan.afterTick) plan.afterTick();
-        schedule.TickDone(TickSchedule::Clock::now());
+        const auto end = TickSchedule::Clock::now();
+        core.health().TickDone(start, end, plan.period);
+        schedule.TickDone(end);
         if (core.store().count() >= plan.samples) return RecordEnd::Complete;
         if (acquisition.state() == AcqState::Stopped) return RecordEnd::StoreFull;
     }
