@@ -4,9 +4,12 @@
 #include <string>
 
 #include "core/Acquisition.h"
+#include "core/Changelog.h"
+#include "core/Changemarks.h"
 #include "core/Connection.h"
 #include "core/Controlpanel.h"
 #include "core/Journalkeeper.h"
+#include "core/Linkhealth.h"
 #include "core/Updating.h"
 #include "link/Wakeport.h"
 #include "traces/Tracestore.h"
@@ -53,6 +56,21 @@ class AppCore final : private ConnectionView, private AcquisitionView {
     JournalKeeper& journal() noexcept { return journal_; }
     const PanelView& panelView() const noexcept { return panelView_; }
     const Connection& connection() const noexcept { return connection_; }
+    LinkHealth& health() noexcept { return health_; }
+    /// The link's health in total and since the station was last identified.
+    HealthFigures TotalHealth() const { return health_.Total(link_->counts()); }
+    HealthFigures ConnectionHealth() const { return health_.ThisConnection(link_->counts()); }
+
+    /// The marks of the changes sent while recording, in step with the store.
+    Changelog& changelog() noexcept { return changelog_; }
+    const Changelog& changelog() const noexcept { return changelog_; }
+    ChangeMarks& marks() noexcept { return marks_; }
+    /// Write Params, marked as one change "Write Params".
+    void WriteParams();
+    /// Cut Left and Cut Right at sample `k` of the store and of the change marks together;
+    /// false when nothing was cut.
+    bool CutLeft(int k);
+    bool CutRight(int k);
 
     /// Read every parameter after each connect.
     bool autoRead = true;
@@ -66,18 +84,24 @@ class AppCore final : private ConnectionView, private AcquisitionView {
     void AutoScrollAfterAppend(int count) override { view_.AutoScrollAfterAppend(count); }
     void LogCleared() override {
         journal_.Discard();
+        changelog_.Clear();
         view_.LogCleared();
     }
     void StateChanged(AcqState state) override { view_.StateChanged(state); }
+    void TakenOffLine() override { health_.TakenOffLine(); }
+    void PollConnected() override { health_.PollConnected(); }
 
     MainView& view_;
     PanelView& panelView_;
     std::unique_ptr<TWakePort> link_;
     TraceStore store_;
     Updating updating_;
+    LinkHealth health_;
     Connection connection_;
     ControlPanel panel_;
     Acquisition acquisition_;
+    Changelog changelog_;
+    ChangeMarks marks_;
     // Last, so that it goes first: its writer thread writes what is queued and ends.
     JournalKeeper journal_;
 };

@@ -41,6 +41,7 @@ void TWakePort::SetT(int tset, int power) {
     PutWord(tset);
     PutWord(power);
     Transact(0);
+    Sent(HeaterSetPoint{tset, power});
 }
 
 HeatStatus TWakePort::GetHeat() {
@@ -55,7 +56,7 @@ HeatStatus TWakePort::GetHeat() {
     s.Power = GetWord();
     s.PllErr = GetSignedWord();
     s.PllPer = GetWord();
-    return s;
+    return Received(s);
 }
 
 void TWakePort::PutPid(const PidGains& gains) {
@@ -80,13 +81,14 @@ void TWakePort::SetPIDH(const PidGains& gains) {
     BeginCommand(cmd::SetPIDH, "SetPIDH");
     PutPid(gains);
     Transact(0);
+    Sent(HeaterPid{gains});
 }
 
 PidGains TWakePort::GetPIDH() {
     std::lock_guard guard(Lock());
     BeginCommand(cmd::GetPIDH, "GetPIDH");
     Transact(0);
-    return GetPid();
+    return Received(HeaterPid{GetPid()}).gains;
 }
 
 void TWakePort::SetParH(const HeaterParams& p) {
@@ -103,6 +105,7 @@ void TWakePort::SetParH(const HeaterParams& p) {
     PutWord(p.Gain);
     PutWord(p.Tcjn);
     Transact(0);
+    Sent(p);
 }
 
 HeaterParams TWakePort::GetParH() {
@@ -122,7 +125,7 @@ HeaterParams TWakePort::GetParH() {
     p.Gain = GetWord();
     p.Tcjn = GetWord();
     p.LastPreset = GetByte();
-    return p;
+    return Received(p);
 }
 
 void TWakePort::SetV(int vset, int pwm) {
@@ -131,6 +134,7 @@ void TWakePort::SetV(int vset, int pwm) {
     PutWord(vset);
     PutByte(pwm);
     Transact(0);
+    Sent(FanSetPoint{vset, pwm});
 }
 
 FanStatus TWakePort::GetFan() {
@@ -142,7 +146,7 @@ FanStatus TWakePort::GetFan() {
     s.Vset = GetWord();
     s.Vget = GetWord();
     s.Pwm = GetByte();
-    return s;
+    return Received(s);
 }
 
 void TWakePort::SetPIDF(const PidGains& gains) {
@@ -150,13 +154,14 @@ void TWakePort::SetPIDF(const PidGains& gains) {
     BeginCommand(cmd::SetPIDF, "SetPIDF");
     PutPid(gains);
     Transact(0);
+    Sent(FanPid{gains});
 }
 
 PidGains TWakePort::GetPIDF() {
     std::lock_guard guard(Lock());
     BeginCommand(cmd::GetPIDF, "GetPIDF");
     Transact(0);
-    return GetPid();
+    return Received(FanPid{GetPid()}).gains;
 }
 
 void TWakePort::SetPreset(const Preset& preset) {
@@ -167,6 +172,7 @@ void TWakePort::SetPreset(const Preset& preset) {
     PutWord(preset.V);
     PutByte(preset.C);
     Transact(0);
+    Sent(preset);
 }
 
 Preset TWakePort::GetPreset(int index) {
@@ -180,7 +186,7 @@ Preset TWakePort::GetPreset(int index) {
     preset.T = GetWord();
     preset.V = GetWord();
     preset.C = GetByte();
-    return preset;
+    return Received(preset);
 }
 
 void TWakePort::SetTimers(const Timers& timers) {
@@ -190,6 +196,7 @@ void TWakePort::SetTimers(const Timers& timers) {
     PutWord(timers.TmOff);
     PutByte(timers.ThAct);
     Transact(0);
+    Sent(timers);
 }
 
 Timers TWakePort::GetTimers() {
@@ -201,7 +208,7 @@ Timers TWakePort::GetTimers() {
     timers.TmStb = GetWord();
     timers.TmOff = GetWord();
     timers.ThAct = GetByte();
-    return timers;
+    return Received(timers);
 }
 
 void TWakePort::SetOptionsH(const HeaterOptions& o) {
@@ -222,6 +229,7 @@ void TWakePort::SetOptionsH(const HeaterOptions& o) {
     PutWord(o.ErHdT);
     PutWord(o.ErHvT);
     Transact(0);
+    Sent(o);
 }
 
 HeaterOptions TWakePort::GetOptionsH() {
@@ -244,7 +252,7 @@ HeaterOptions TWakePort::GetOptionsH() {
     o.ErHdelay = GetWord();
     o.ErHdT = GetWord();
     o.ErHvT = GetWord();
-    return o;
+    return Received(o);
 }
 
 void TWakePort::SetOptionsF(const FanOptions& o) {
@@ -256,6 +264,7 @@ void TWakePort::SetOptionsF(const FanOptions& o) {
     PutWord(o.ErFdelay);
     PutWord(o.ErFdV);
     Transact(0);
+    Sent(o);
 }
 
 FanOptions TWakePort::GetOptionsF() {
@@ -269,5 +278,5 @@ FanOptions TWakePort::GetOptionsF() {
     o.EnableErF = GetBool();
     o.ErFdelay = GetWord();
     o.ErFdV = GetWord();
-    return o;
+    return Received(o);
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "link/Linkobserver.h"
 #include "link/Records.h"
 #include "link/Wakecom.h"
 
@@ -38,9 +39,23 @@ public:
     void SetOptionsF(const FanOptions& options);
     FanOptions GetOptionsF();
 
-private:
+    /// Tells `observer` (or nobody, with null) of every record sent or received from now on;
+    /// it must outlive the port or be taken away first.
+    void SetObserver(LinkObserver* observer) noexcept { observer_ = observer; }
+
+  private:
+    void Sent(const StationRecord& record) {
+        if (observer_ && IsOpen()) observer_->Sent(record);
+    }
+    template <typename Record>
+    Record Received(const Record& record) {
+        if (observer_ && IsOpen()) observer_->Received(record);
+        return record;
+    }
     void PutPid(const PidGains& gains);
     PidGains GetPid();
     std::int32_t GetSignedWord() noexcept;
     bool GetBool() noexcept { return GetByte() != 0; }
+
+    LinkObserver* observer_ = nullptr;
 };

@@ -37,6 +37,6 @@ int RunWriteParams(CliContext& context) {
     cli.Connect(context.port);
     AppCore& core = cli.core();
     OpenParamFile(core, path);
-    core.panel().WriteParams();
+    core.WriteParams();
     return 0;
 }
