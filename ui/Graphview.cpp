@@ -1,10 +1,14 @@
 #include "ui/Graphview.h"
 
+#include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
+#include <algorithm>
 
+#include "ui/Cursorb.h"
 #include "ui/Graphpaint.h"
 
 namespace {
@@ -25,6 +29,33 @@ TGraphView::TGraphView(const TraceStore& store, QScrollBar& scrollBar, QWidget* 
     scrollBar_.setSingleStep(graph::ScrollSmallStep);
     scrollBar_.setPageStep(graph::ScrollLargeStep);
     connect(&scrollBar_, &QScrollBar::valueChanged, this, [this] { ScrollBarMoved(); });
+    auto cursorB = std::make_unique<TCursorB>(colours_);
+    cursorB_ = cursorB.get();
+    AddOverlay(std::move(cursorB));
+}
+
+TGraphView::~TGraphView() = default;
+
+void TGraphView::SetCursorB(std::optional<int> sample) {
+    if (sample) *sample = std::clamp(*sample, 0, TraceCapacity - 1);
+    if (sample == cursorB_->sample()) return;
+    cursorB_->Set(sample);
+    update();
+    emit cursorsMoved();
+}
+
+std::optional<int> TGraphView::cursorBSample() const {
+    return cursorB_->sample();
+}
+
+void TGraphView::AddOverlay(std::unique_ptr<GraphOverlay> overlay) {
+    overlays_.push_back(std::move(overlay));
+    update();
+}
+
+void TGraphView::MoveCursorB(int x) {
+    const int column = graph::ClampColumn(graph::MouseColumn(x), plot().width);
+    SetCursorB(pos() + column);
 }
 
 void TGraphView::RepaintAll() {
@@ -89,6 +120,7 @@ void TGraphView::AutoScrollAfterAppend(int count) {
 void TGraphView::SetCursor(bool on) {
     cursorOn_ = on;
     DrawCursor(on, cursorColumn_);
+    emit cursorsMoved();
 }
 
 void TGraphView::SetCursorColumn(int column) {
@@ -109,9 +141,11 @@ void TGraphView::DrawCursor(bool on, int column) {
     if (on) dirty |= graphpaint::XorCursor(painter, plot, column, colours_);
     painter.end();
     cursorDrawn_ = on;
+    const bool moved = column != cursorColumn_;
     cursorColumn_ = column;
     update(dirty);
     RefreshReadout();
+    if (moved) emit cursorsMoved();
 }
 
 void TGraphView::RefreshReadout() {
@@ -134,7 +168,10 @@ void TGraphView::SetPos(int pos) {
 }
 
 void TGraphView::ScrollBarMoved() {
-    if (!rebuilding_) RepaintAll();
+    if (rebuilding_) return;
+    RepaintAll();
+    // Cursor A keeps its column, so it now stands on another sample.
+    if (cursorOn_) emit cursorsMoved();
 }
 
 void TGraphView::SetFreeze(bool frozen) {
@@ -181,6 +218,23 @@ void TGraphView::paintEvent(QPaintEvent* event) {
     if (image_.isNull()) return;
     QPainter painter(this);
     for (const QRect& rect : event->region()) painter.drawImage(rect, image_, rect);
+    const graph::Plot plot = this->plot();
+    const int pos = this->pos();
+    for (const auto& overlay : overlays_) overlay->Paint(painter, plot, pos);
+}
+
+bool TGraphView::event(QEvent* event) {
+    if (event->type() != QEvent::ToolTip) return QWidget::event(event);
+    const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+    for (const auto& overlay : overlays_) {
+        const QString tip = overlay->ToolTipAt(at, plot(), pos());
+        if (tip.isEmpty()) continue;
+        QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this);
+        return true;
+    }
+    QToolTip::hideText();
+    event->ignore();
+    return true;
 }
 
 void TGraphView::resizeEvent(QResizeEvent* event) {
@@ -190,6 +244,11 @@ void TGraphView::resizeEvent(QResizeEvent* event) {
 
 void TGraphView::mousePressEvent(QMouseEvent* event) {
     if (!(event->buttons() & Qt::LeftButton)) return;
+    draggingB_ = event->modifiers().testFlag(Qt::ShiftModifier);
+    if (draggingB_) {
+        MoveCursorB(event->position().toPoint().x());
+        return;
+    }
     const bool wasOn = cursorOn_;
     cursorOn_ = true;
     DrawCursor(true, graph::MouseColumn(event->position().toPoint().x()));
@@ -199,6 +258,11 @@ void TGraphView::mousePressEvent(QMouseEvent* event) {
 void TGraphView::mouseMoveEvent(QMouseEvent* event) {
     if (!(event->buttons() & Qt::LeftButton)) return;
     const int x = event->position().toPoint().x();
+    if (draggingB_) {
+        // B stays where it is dragged to; the view does not follow it.
+        MoveCursorB(x);
+        return;
+    }
     const int pos = this->pos();
     const int next = graph::DragPos(x, width(), pos, plot().width, autoScroll_);
     if (next != pos) SetPos(next);

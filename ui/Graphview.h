@@ -3,12 +3,17 @@
 #include <QImage>
 #include <QStringList>
 #include <QWidget>
+#include <memory>
+#include <optional>
+#include <vector>
 
 #include "traces/Colours.h"
 #include "traces/Graphgeometry.h"
 #include "traces/Tracestore.h"
 
 class QScrollBar;
+class GraphOverlay;
+class TCursorB;
 
 /// The strip chart's paint box (LogPaintBox): one pixel column per sample, the NOT-XOR cursor
 /// and its readout. It drives the scroll bar LogScrollBar, whose position is `pos`, the sample
@@ -25,6 +30,7 @@ class TGraphView : public QWidget {
     /// `store` and `scrollBar` must outlive the view; the scroll bar is set up here (horizontal,
     /// steps 1 and 10, range 0 .. 18001 - W).
     TGraphView(const TraceStore& store, QScrollBar& scrollBar, QWidget* parent = nullptr);
+    ~TGraphView() override;
 
     /// Rebuilds the whole picture from the store: frame, grids, all samples in view, cursor.
     void RepaintAll();
@@ -42,6 +48,15 @@ class TGraphView : public QWidget {
     int cursorColumn() const { return cursorColumn_; }
     /// The sample under the cursor: pos + cursorColumn.
     int cursorSample() const { return pos() + cursorColumn_; }
+
+    /// Cursor B on a sample (Shift+click or Shift+drag), or none; drawn over the picture.
+    void SetCursorB(std::optional<int> sample);
+    std::optional<int> cursorBSample() const;
+
+    /// Paints `overlay` over the picture from now on, after the ones added before, and keeps
+    /// it. RefreshOverlays repaints after an overlay changed.
+    void AddOverlay(std::unique_ptr<GraphOverlay> overlay);
+    void RefreshOverlays() { update(); }
 
     /// Scroll position; setting it clamps to the scroll bar's range and repaints on change.
     int pos() const;
@@ -75,14 +90,18 @@ class TGraphView : public QWidget {
     void readoutChanged(const QStringList& texts);
     /// A left press switched the cursor on; the window checks acCursor.
     void cursorSwitchedOn();
+    /// Cursor A or cursor B moved, or A was switched on or off.
+    void cursorsMoved();
 
   protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
 
   private:
+    void MoveCursorB(int x);
     void RebuildImage();
     void DrawCursor(bool on, int column);
     void RefreshReadout();
@@ -102,4 +121,7 @@ class TGraphView : public QWidget {
     bool cursorDrawn_ = false;
     int cursorColumn_ = 0;
     bool rebuilding_ = false;
+    bool draggingB_ = false;
+    TCursorB* cursorB_ = nullptr;  // one of the overlays
+    std::vector<std::unique_ptr<GraphOverlay>> overlays_;
 };

@@ -12,14 +12,22 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
+#include "traces/Cursorspan.h"
+
+#include "ui/Analysispanel.h"
+#include "ui/Changemarksview.h"
 #include "ui/Errorbox.h"
-#include "ui/Panelwidget.h"
 #include "ui/Graphview.h"
+#include "ui/Linkstats.h"
+#include "ui/Panelwidget.h"
+#include "ui/Referenceview.h"
 #include "ui/Tracelegend.h"
 
 namespace {
 
 constexpr int WindowFontPoints = 8;
+constexpr int HealthRefreshMs = 500;
+constexpr double MsPerSecond = 1000.0;
 constexpr std::array<int, TMainForm::StatusPanels> StatusWidths = {145, 75, 90, 90, 90, 75,
                                                                    95,  95, 95, 90, 90};
 
@@ -44,6 +52,14 @@ TMainForm::TMainForm(std::filesystem::path configPath, std::string defaultDataDi
     BuildToolBar();
     setCentralWidget(BuildCentralArea());
     BuildStatusBar();
+    analysis_ = new TAnalysisPanel(this);
+    addDockWidget(Qt::RightDockWidgetArea, analysis_);
+    analysis_->hide();
+    connect(analysis_, &TAnalysisPanel::optionsChanged, this, [this] { RefreshAnalysis(); });
+    connect(analysis_, &QDockWidget::visibilityChanged, this, [this](bool) {
+        // Closed by its own title bar button: the menu item follows.
+        action("acAnalysis")->setChecked(!analysis_->isHidden());
+    });
 
     connection().Disconnect();
     {
@@ -60,6 +76,9 @@ TMainForm::TMainForm(std::filesystem::path configPath, std::string defaultDataDi
     schedule_.SetPeriod(std::chrono::milliseconds(config_.samplePeriodMs));
     schedule_.Start(TickSchedule::Clock::now());
     ScheduleNextTick();
+
+    connect(&healthTimer_, &QTimer::timeout, this, [this] { RefreshHealth(); });
+    healthTimer_.start(HealthRefreshMs);
 }
 
 TMainForm::~TMainForm() = default;
@@ -80,6 +99,10 @@ QWidget* TMainForm::BuildCentralArea() {
     logLayout->setSpacing(0);
     scrollBar_ = new QScrollBar(Qt::Horizontal, logPanel);
     graph_ = new TGraphView(store(), *scrollBar_, logPanel);
+    auto reference = std::make_unique<TReferenceView>(graph_->visibility(), graph_->colours());
+    reference_ = reference.get();
+    graph_->AddOverlay(std::move(reference));
+    graph_->AddOverlay(std::make_unique<TChangeMarksView>(core_->changelog(), graph_->colours()));
     logLayout->addWidget(graph_, 1);
     logLayout->addWidget(scrollBar_);
     layout->addWidget(logPanel, 1);
@@ -94,6 +117,7 @@ QWidget* TMainForm::BuildCentralArea() {
     });
     connect(graph_, &TGraphView::cursorSwitchedOn, this,
             [this] { action("acCursor")->setChecked(true); });
+    connect(graph_, &TGraphView::cursorsMoved, this, [this] { RefreshAnalysis(); });
     connect(legend_, &TTraceLegend::traceClicked, this, [this](int, bool) {
         graph_->SetVisibility(legend_->visibility());
         UpdateJournalLayout();
@@ -115,6 +139,11 @@ void TMainForm::BuildStatusBar() {
         row->addWidget(status_[i], StatusWidths[i]);
     }
     statusBar()->addWidget(panels, 1);
+    pollRate_ = new QLabel(this);
+    pollRate_->setObjectName(QStringLiteral("PollRate"));
+    pollRate_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    statusBar()->addPermanentWidget(pollRate_);
+    RefreshHealth();
 }
 
 QString TMainForm::statusText(int panel) const {
@@ -199,9 +228,12 @@ void TMainForm::ScheduleNextTick() {
 }
 
 void TMainForm::Tick() {
+    const auto start = TickSchedule::Clock::now();
     RunGuarded(this, [this] { acquisition().Tick(); });
     if (const auto error = core_->journal().TakeError()) ShowJournalError(*error);
-    schedule_.TickDone(TickSchedule::Clock::now());
+    const auto end = TickSchedule::Clock::now();
+    core_->health().TickDone(start, end, schedule_.period());
+    schedule_.TickDone(end);
     ScheduleNextTick();
 }
 
@@ -215,6 +247,11 @@ void TMainForm::ShowConnection(const std::string& text) {
 
 void TMainForm::DrawSample(int index) {
     graph_->DrawSamples(index, index);
+    if (core_->changelog().events().size() != marksShown_) {
+        marksShown_ = core_->changelog().events().size();
+        graph_->RefreshOverlays();
+    }
+    RefreshAnalysis();
 }
 
 void TMainForm::AutoScrollAfterAppend(int count) {
@@ -222,6 +259,7 @@ void TMainForm::AutoScrollAfterAppend(int count) {
 }
 
 void TMainForm::LogCleared() {
+    graph_->SetCursorB(std::nullopt);
     graph_->SetPos(0);
     graph_->RepaintAll();
     fileName_.clear();
@@ -232,6 +270,46 @@ void TMainForm::StateChanged(AcqState state) {
     action("acStart")->setChecked(state == AcqState::Running);
     action("acPause")->setChecked(state == AcqState::Paused);
     action("acStop")->setChecked(false);
+}
+
+// Tuning aids
+
+void TMainForm::RefreshAnalysis() {
+    if (!analysis_ || analysis_->isHidden()) return;
+    const std::optional<int> a =
+        graph_->cursorOn() ? std::optional<int>(graph_->cursorSample()) : std::nullopt;
+    const std::optional<int> b = graph_->cursorBSample();
+    std::string text = cursorspan::PanelText(store(), a, b, config_.samplePeriodMs,
+                                             graph_->visibility(), analysis_->options());
+    if (a && b && reference_->store()) {
+        text += cursorspan::ReferenceText(*reference_->store(), *a, *b, referencePeriodMs_,
+                                          analysis_->options());
+    }
+    analysis_->ShowText(text);
+}
+
+const TraceStore* TMainForm::reference() const {
+    return reference_->store();
+}
+
+void TMainForm::RefreshHealth() {
+    const HealthFigures connection = core_->ConnectionHealth();
+    const HealthFigures total = core_->TotalHealth();
+    const bool polling = connection.meanPeriodMs && *connection.meanPeriodMs > 0;
+    pollRate_->setText(
+        polling ? QStringLiteral(" %1 Hz ").arg(MsPerSecond / *connection.meanPeriodMs, 0, 'f', 1)
+                : QStringLiteral(" - Hz "));
+    pollRate_->setToolTip(QStringLiteral("This connection: %1\nTotal: %2")
+                              .arg(QString::fromStdString(HealthErrorSummary(connection)),
+                                   QString::fromStdString(HealthErrorSummary(total))));
+    if (linkStats_ && linkStats_->isVisible()) linkStats_->ShowFigures(connection, total);
+}
+
+void TMainForm::ShowLinkStats() {
+    if (!linkStats_) linkStats_ = new TLinkStatsForm(this);
+    linkStats_->ShowFigures(core_->ConnectionHealth(), core_->TotalHealth());
+    linkStats_->show();
+    linkStats_->raise();
 }
 
 // Drops

@@ -15,7 +15,10 @@
 class QAction;
 class QLabel;
 class QScrollBar;
+class TAnalysisPanel;
 class TGraphView;
+class TLinkStatsForm;
+class TReferenceView;
 class TPanelWidget;
 class TTraceLegend;
 
@@ -39,6 +42,12 @@ class TMainForm : public QMainWindow, public MainView {
     TraceStore& store() { return core_->store(); }
     const Config& config() const { return config_; }
     QString statusText(int panel) const;
+    /// The achieved poll rate at the right of the status bar; its tool tip sums up the errors.
+    const QLabel& pollRate() const { return *pollRate_; }
+    TGraphView& graph() { return *graph_; }
+    TAnalysisPanel& analysis() { return *analysis_; }
+    /// The Link Statistics window once View → Link Statistics has opened it, else null.
+    TLinkStatsForm* linkStats() { return linkStats_; }
     QAction* action(const char* name) const;
     /// The trace check boxes: the traces a save writes.
     std::array<bool, TraceCount> visibleTraces() const;
@@ -46,6 +55,11 @@ class TMainForm : public QMainWindow, public MainView {
     void OpenDataFile(const QString& path);
     /// Writes the log as Save as does once its dialog has returned; false when it failed.
     bool SaveDataFile(const QString& path);
+    /// Reads a data file as the reference run, as Open Reference does once its dialog has
+    /// returned; a file that cannot be read says so and leaves the reference as it was.
+    void OpenReference(const QString& path);
+    /// The reference run's samples, or null without one.
+    const TraceStore* reference() const;
 
     /// Journals every recording in `folder` under a name this window alone holds until it
     /// goes. Returns whether a journal that an earlier run left unsaved waits there for
@@ -98,6 +112,10 @@ class TMainForm : public QMainWindow, public MainView {
     bool RecoverJournal();
     void UpdateJournalLayout();
     void ShowJournalError(const std::string& message);
+    void RefreshAnalysis();
+    void OpenReferenceAction();
+    void RefreshHealth();
+    void ShowLinkStats();
 
     std::filesystem::path configPath_;
     Config config_;
@@ -114,4 +132,11 @@ class TMainForm : public QMainWindow, public MainView {
     QScrollBar* scrollBar_ = nullptr;
     TTraceLegend* legend_ = nullptr;
     std::array<QLabel*, StatusPanels> status_{};
+    QLabel* pollRate_ = nullptr;
+    TAnalysisPanel* analysis_ = nullptr;
+    TLinkStatsForm* linkStats_ = nullptr;  // made when first shown
+    TReferenceView* reference_ = nullptr;  // one of the chart's overlays
+    int referencePeriodMs_ = 100;
+    QTimer healthTimer_;
+    std::size_t marksShown_ = 0;  // change marks the chart has drawn
 };

@@ -3,15 +3,17 @@
 #include <QMenuBar>
 #include <QToolBar>
 
+#include "ui/About.h"
 #include "ui/Actionkeys.h"
+#include "ui/Analysispanel.h"
+#include "ui/Colours.h"
+#include "ui/Connect.h"
 #include "ui/Errorbox.h"
+#include "ui/Graphview.h"
 #include "ui/Main.h"
 #include "ui/Panelwidget.h"
-#include "ui/About.h"
-#include "ui/Colours.h"
+#include "ui/Referenceview.h"
 #include "ui/Settings.h"
-#include "ui/Connect.h"
-#include "ui/Graphview.h"
 #include "ui/Tracelegend.h"
 
 namespace {
@@ -30,6 +32,8 @@ constexpr ActionSpec Actions[] = {
     {"acNew", "&New", "Ctrl+N", "New file", false},
     {"acOpen", "&Open...", "Ctrl+O", "Open file", false},
     {"acSaveas", "&Save as...", "Ctrl+S", "Save file", false},
+    {"acRefOpen", "Open &Reference...", "", "Lay a saved recording under the chart", false},
+    {"acRefClear", "Clear Reference", "", "Remove the reference run", false},
     {"acExit", "E&xit", "Alt+X", "Exit", false},
     {"acConnect", "Connect...", "Alt+C", "Connect", false},
     {"acDisconnect", "Disconnect", "Alt+D", "Disconnect", false},
@@ -47,6 +51,8 @@ constexpr ActionSpec Actions[] = {
     {"acCutR", "Cut Right", "Ctrl+R", "Cut traces on the right of cursor", false},
     {"acSimulate", "Simulate Data", "Ctrl+M", "Simulate Data", true},
     {"acColours", "&Colours...", "Alt+L", "Change colours", false},
+    {"acAnalysis", "&Analysis", "", "Step response between the cursors", true},
+    {"acLinkStats", "&Link Statistics...", "", "Requests, replies and errors of the link", false},
     {"acAbout", "&About...", "F1", "About", false},
 };
 
@@ -79,10 +85,16 @@ void TMainForm::BuildActions() {
     on("acOpen", [this] { OpenAction(); });
     on("acSaveas", [this] { SaveDataFileAs(); });
     on("acExit", [this] { close(); });
+    on("acRefOpen", [this] { OpenReferenceAction(); });
+    on("acRefClear", [this] {
+        reference_->Clear();
+        graph_->RefreshOverlays();
+        RefreshAnalysis();
+    });
     on("acConnect", [this] { ConnectAction(); });
     on("acDisconnect", [this] { connection().Disconnect(); });
     on("acRead", [this] { core_->panel().ReadParams(); });
-    on("acWrite", [this] { core_->panel().WriteParams(); });
+    on("acWrite", [this] { core_->WriteParams(); });
     on("acParOpen", [this] { OpenParamsAction(); });
     on("acParSave", [this] { SaveParamsAction(); });
     on("acStart", [this] { acquisition().Start(); });
@@ -102,6 +114,11 @@ void TMainForm::BuildActions() {
             config_.colours, [this] { ApplyColours(); }, this);
     });
     on("acAbout", [this] { RunAboutAction(this); });
+    on("acAnalysis", [this] {
+        analysis_->setVisible(action("acAnalysis")->isChecked());
+        RefreshAnalysis();
+    });
+    on("acLinkStats", [this] { ShowLinkStats(); });
     on("acSimulate",
        [this] { acquisition().options().simulate = action("acSimulate")->isChecked(); });
 }
@@ -117,12 +134,13 @@ void TMainForm::BuildMenus() {
         }
     };
     add(menuBar()->addMenu(QStringLiteral("&File")),
-        {"acNew", "acOpen", "acSaveas", "-", "acExit"});
+        {"acNew", "acOpen", "acSaveas", "-", "acRefOpen", "acRefClear", "-", "acExit"});
     add(menuBar()->addMenu(QStringLiteral("&Device")),
         {"acConnect", "acDisconnect", "-", "acRead", "acWrite", "-", "acParOpen", "acParSave", "-",
          "acStart", "acPause", "acStop", "-", "acSettings"});
     add(menuBar()->addMenu(QStringLiteral("&View")),
-        {"acFreeze", "acCursor", "-", "acCutL", "acCutR", "-", "acSimulate", "-", "acColours"});
+        {"acFreeze", "acCursor", "-", "acCutL", "acCutR", "-", "acSimulate", "-", "acColours", "-",
+         "acAnalysis", "acLinkStats"});
     add(menuBar()->addMenu(QStringLiteral("&Help")), {"acAbout"});
 }
 
@@ -169,7 +187,12 @@ void TMainForm::ApplyColours() {
 }
 
 void TMainForm::CutLeft() {
-    if (!graph_->cursorOn() || !store().CutLeft(graph_->cursorSample())) return;
+    const int cut = graph_->cursorSample();
+    if (!graph_->cursorOn() || !core_->CutLeft(cut)) return;
+    // Cursor B stays on its sample, which now has an index smaller by the samples cut.
+    if (const auto b = graph_->cursorBSample()) {
+        graph_->SetCursorB(*b >= cut ? std::optional<int>(*b - cut) : std::nullopt);
+    }
     graph_->SetCursorColumn(0);
     graph_->SetPos(0);
     graph_->RepaintAll();
@@ -177,7 +200,7 @@ void TMainForm::CutLeft() {
 }
 
 void TMainForm::CutRight() {
-    if (!graph_->cursorOn() || !store().CutRight(graph_->cursorSample())) return;
+    if (!graph_->cursorOn() || !core_->CutRight(graph_->cursorSample())) return;
     graph_->RepaintAll();
     core_->journal().Rewritten(store());
 }

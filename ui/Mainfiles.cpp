@@ -3,12 +3,13 @@
 #include <QFileInfo>
 #include <QMessageBox>
 
-#include "ui/Main.h"
 #include "core/Paramsync.h"
-#include "ui/Waitcursor.h"
 #include "files/Datafile.h"
 #include "ui/Graphview.h"
+#include "ui/Main.h"
+#include "ui/Referenceview.h"
 #include "ui/Tracelegend.h"
+#include "ui/Waitcursor.h"
 
 namespace {
 
@@ -57,6 +58,7 @@ void TMainForm::OpenAction() {
 void TMainForm::OpenDataFile(const QString& path) {
     RememberDataFile(path);
     datafile::LoadResult loaded;
+    std::string eventsError;
     {
         WaitCursor wait;
         const datafile::DataFileText file = datafile::ReadDataFile(path.toStdString());
@@ -71,9 +73,23 @@ void TMainForm::OpenDataFile(const QString& path) {
             // The log it held is gone, so is what was unsaved of it.
             core_->journal().Discard();
             if (loaded.samplePeriodMs) ApplySamplePeriod(*loaded.samplePeriodMs);
+            core_->changelog().Clear();
+            graph_->SetCursorB(std::nullopt);
+            if (loaded.ok) {
+                try {
+                    core_->changelog() =
+                        Changelog::LoadBeside(path.toStdString(), config_.samplePeriodMs);
+                } catch (const std::runtime_error& e) {
+                    // The samples are fine without their marks; say why they are missing.
+                    eventsError = e.what();
+                }
+            }
             graph_->SetPos(0);
             graph_->RepaintAll();
         }
+    }
+    if (!eventsError.empty()) {
+        QMessageBox::warning(this, QStringLiteral("Tavolin"), QString::fromStdString(eventsError));
     }
     if (!loaded.ok) {
         QMessageBox::critical(this, QStringLiteral("Tavolin"),
@@ -88,6 +104,34 @@ void TMainForm::OpenDataFile(const QString& path) {
                                  .arg(loaded.droppedRows)
                                  .arg(TraceCapacity));
     }
+}
+
+void TMainForm::OpenReferenceAction() {
+    const QString path =
+        AskFileName(this, QFileDialog::AcceptOpen, QStringLiteral("Open Reference"),
+                    config_.dataDir, "", DataFilter, QStringLiteral("dat"));
+    if (path.isEmpty()) return;
+    OpenReference(path);
+}
+
+void TMainForm::OpenReference(const QString& path) {
+    auto loadedStore = std::make_unique<TraceStore>();
+    datafile::LoadResult loaded;
+    const datafile::DataFileText file = datafile::ReadDataFile(path.toStdString());
+    if (file.ok) {
+        loaded = datafile::LoadRows(file, *loadedStore);
+    } else {
+        loaded.message = file.message;
+    }
+    if (!loaded.ok) {
+        QMessageBox::critical(this, QStringLiteral("Tavolin"),
+                              QString::fromStdString(loaded.message));
+        return;
+    }
+    referencePeriodMs_ = loaded.samplePeriodMs.value_or(config_.samplePeriodMs);
+    reference_->Set(std::move(loadedStore), file.visible);
+    graph_->RefreshOverlays();
+    RefreshAnalysis();
 }
 
 void TMainForm::SaveDataFileAs() {
@@ -112,8 +156,15 @@ bool TMainForm::SaveDataFile(const QString& path) {
     if (!saved.ok) {
         QMessageBox::critical(this, QStringLiteral("Tavolin"),
                               QString::fromStdString(saved.message));
+        return false;
     }
-    return saved.ok;
+    try {
+        core_->changelog().SaveBeside(path.toStdString(), config_.samplePeriodMs);
+    } catch (const std::runtime_error& e) {
+        // The samples are saved; only their marks are not.
+        QMessageBox::critical(this, QStringLiteral("Tavolin"), QString::fromStdString(e.what()));
+    }
+    return true;
 }
 
 void TMainForm::OpenParamsAction() {

@@ -197,6 +197,7 @@ void TSettingsForm::TakeOver() {
     core_.autoRead = options.autoRead;
     model_.TakeCachedParams(core_.connection().cachedParams());
     try {
+        ChangeMarks::Batch batch(core_.marks(), "Settings: options");
         if (model_.WritesHeaterOptions()) core_.link().SetOptionsH(model_.TakeHeaterOptions());
         if (model_.WritesFanOptions()) core_.link().SetOptionsF(model_.TakeFanOptions());
     } catch (const EInOutError& error) {
@@ -214,7 +215,10 @@ void RunSettingsAction(AppCore& core, Config& config, QWidget* parent) {
             TSettingsForm form(core, config, parent);
             form.exec();
         }
-        core.link().SetParH(core.panel().PanelHeaterParams());
+        {
+            ChangeMarks::Batch batch(core.marks(), "Settings: parameters");
+            core.link().SetParH(core.panel().PanelHeaterParams());
+        }
         if (core.autoRead) core.panel().ReadParams();
     });
 }

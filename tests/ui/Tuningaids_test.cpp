@@ -1,0 +1,203 @@
+// The tuning aids in the window: cursor B and the analysis panel, change marks through Save,
+// Open, New and the cuts, the reference run, and the link's statistics.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QTest>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "support/Stationprocess.h"
+#include "support/Tempfolder.h"
+#include "traces/Cursorspan.h"
+#include "ui/Analysispanel.h"
+#include "ui/Changemarksview.h"
+#include "ui/Graphview.h"
+#include "ui/Linkstats.h"
+#include "ui/Main.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class TuningWindow : public ::testing::Test {
+  protected:
+    TuningWindow() : window(folder / "tavolin.ini", folder.path().string() + "/") {
+        // Wide enough for 300 columns of plot.
+        window.resize(1000, 700);
+        window.show();
+        // 300 samples: Tset steps 200 -> 300 °C at sample 50, Tget follows a first-order lag.
+        for (int i = 0; i < 300; ++i) {
+            TraceSample s{};
+            s[Tset] = i < 50 ? 2000 : 3000;
+            s[Tget] = i < 50 ? 2000 : 3000 - static_cast<int>(1000 * std::exp(-(i - 50) / 20.0));
+            s[Power] = i < 50 ? 100 : 600;
+            window.store().Append(s);
+        }
+    }
+    /// A left press at plot column `column`, with Shift held or not, then a drag to `to`.
+    void Press(int column, bool shift, std::optional<int> to = std::nullopt) {
+        const auto modifiers = shift ? Qt::ShiftModifier : Qt::NoModifier;
+        const QPointF at(graph::ColumnX(column), 100);
+        QMouseEvent press(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton,
+                          modifiers);
+        QApplication::sendEvent(&window.graph(), &press);
+        if (!to) return;
+        const QPointF there(graph::ColumnX(*to), 100);
+        QMouseEvent move(QEvent::MouseMove, there, there, Qt::NoButton, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(&window.graph(), &move);
+    }
+    std::string ExpectedPanel(int a, int b) {
+        return cursorspan::PanelText(window.store(), a, b, window.config().samplePeriodMs,
+                                     window.graph().visibility());
+    }
+
+    TempFolder folder;
+    TMainForm window;
+};
+
+TEST_F(TuningWindow, shiftClickSetsCursorBAndThePanelShowsTheSpanBetweenTheCursors) {
+    window.action("acAnalysis")->trigger();
+    ASSERT_TRUE(window.analysis().isVisible());
+    EXPECT_EQ(window.analysis().text().toStdString(), cursorspan::NoCursorA);
+
+    Press(20, false);  // cursor A
+    EXPECT_EQ(window.analysis().text().toStdString(), cursorspan::NoCursorB);
+    Press(40, true, 250);  // cursor B, dragged on
+    EXPECT_EQ(window.graph().cursorBSample(), 250);
+    EXPECT_EQ(window.graph().cursorSample(), 20) << "A stays where it was";
+    EXPECT_EQ(window.analysis().text().toStdString(), ExpectedPanel(20, 250));
+    EXPECT_NE(window.analysis().text().indexOf("step_at=5.000"), -1);
+
+    Press(60, false);  // A moves; B stays
+    EXPECT_EQ(window.graph().cursorBSample(), 250);
+    EXPECT_EQ(window.analysis().text().toStdString(), ExpectedPanel(60, 250));
+    EXPECT_EQ(window.statusText(1), " t = 6.0 s ") << "the readouts keep showing A";
+
+    window.analysis().findChild<QAbstractButton*>("btCopy")->click();
+    EXPECT_EQ(QApplication::clipboard()->text(), window.analysis().text());
+
+    // B is drawn on screen in its own style, over the picture.
+    const QImage shown = window.graph().grab().toImage();
+    const QImage picture = window.graph().image();
+    int differing = 0;
+    for (int y = graph::PlotTop; y < picture.height() - graph::BottomMargin; ++y)
+        differing += shown.pixel(graph::ColumnX(250), y) != picture.pixel(graph::ColumnX(250), y);
+    EXPECT_GT(differing, 20);
+
+    window.action("acNew")->trigger();
+    EXPECT_EQ(window.graph().cursorBSample(), std::nullopt) << "New forgets B";
+}
+
+TEST_F(TuningWindow, eventsGoBesideTheDataFileAndFollowNewOpenAndTheCuts) {
+    Changelog& log = window.core().changelog();
+    log.Record(50, "Tset 200.0 \u2192 300.0 \u00b0C");
+    log.Record(120, "Heater PID: Kp 40 \u2192 45");
+    const fs::path data = folder / "run.dat";
+    ASSERT_TRUE(window.SaveDataFile(QString::fromStdString(data.string())));
+    EXPECT_EQ(ReadText(folder / "run.events"),
+              "Time\tEvent\r\n5000\tTset 200.0 \u2192 300.0 \u00b0C\r\n"
+              "12000\tHeater PID: Kp 40 \u2192 45\r\n");
+    const std::string dat = ReadText(data);
+    EXPECT_EQ(dat.find("Event"), std::string::npos) << "the data file stays as it was";
+
+    window.action("acNew")->trigger();
+    EXPECT_TRUE(log.events().empty());
+    window.OpenDataFile(QString::fromStdString(data.string()));
+    ASSERT_EQ(log.events().size(), 2u);
+    EXPECT_EQ(log.events()[1], (ChangeEvent{120, "Heater PID: Kp 40 \u2192 45"}));
+
+    Press(100, false);  // cursor A on sample 100
+    window.action("acCutL")->trigger();
+    EXPECT_EQ(log.events(), (std::vector<ChangeEvent>{{20, "Heater PID: Kp 40 \u2192 45"}}));
+    Press(10, false);
+    window.action("acCutR")->trigger();
+    EXPECT_TRUE(log.events().empty());
+    ASSERT_TRUE(window.SaveDataFile(QString::fromStdString(data.string())));
+    EXPECT_FALSE(fs::exists(folder / "run.events")) << "no stale marks beside the new file";
+}
+
+TEST(ChangeMarksView, aMarkShowsItsEventsInATooltip) {
+    Changelog log;
+    log.Record(30, "Write Params");
+    log.Record(30, "P_lim 100.0 \u2192 80.0 %");
+    log.Record(80, "Settings: options");
+    const TChangeMarksView view(log, colours::Defaults);
+    const graph::Plot plot{800, 400};
+    const int y = graph::PlotTop + 2;
+    EXPECT_EQ(view.ToolTipAt(QPoint(graph::ColumnX(20), y), plot, 10),
+              "Write Params\nP_lim 100.0 \u2192 80.0 %");
+    EXPECT_EQ(view.ToolTipAt(QPoint(graph::ColumnX(70) + 3, y), plot, 10), "Settings: options");
+    EXPECT_EQ(view.ToolTipAt(QPoint(graph::ColumnX(45), y), plot, 10), "");
+    EXPECT_EQ(view.ToolTipAt(QPoint(graph::ColumnX(20), 200), plot, 10), "") << "below the marks";
+    EXPECT_EQ(view.ToolTipAt(QPoint(graph::ColumnX(0), y), plot, 80), "Settings: options");
+}
+
+TEST_F(TuningWindow, aReferenceRunAddsItsFiguresAndClearReferenceRemovesIt) {
+    const fs::path data = folder / "yesterday.dat";
+    ASSERT_TRUE(window.SaveDataFile(QString::fromStdString(data.string())));
+    window.OpenReference(QString::fromStdString(data.string()));
+    ASSERT_NE(window.reference(), nullptr);
+    EXPECT_EQ(window.reference()->count(), 300);
+
+    window.action("acAnalysis")->trigger();
+    Press(20, false);
+    Press(250, true);
+    const QString text = window.analysis().text();
+    EXPECT_NE(text.indexOf("\nref_step_at=5.000\n"), -1) << text.toStdString();
+    EXPECT_EQ(text.toStdString(),
+              ExpectedPanel(20, 250) + cursorspan::ReferenceText(*window.reference(), 20, 250,
+                                                                 window.config().samplePeriodMs));
+    window.action("acRefClear")->trigger();
+    EXPECT_EQ(window.reference(), nullptr);
+    EXPECT_EQ(window.analysis().text().indexOf("ref_"), -1);
+}
+
+TEST(TuningStation, changesSentWhileRecordingAreMarkedAndLinkStatisticsCountThePoll) {
+    StationProcess station({.model = "KRT-51"});
+    TempFolder folder;
+    std::ofstream(folder / "tavolin.ini", std::ios::binary)
+        << "[General]\r\nPortName=" << station.Link() << "\r\n[Settings]\r\nSample=20\r\n";
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    QTRY_VERIFY_WITH_TIMEOUT(window.connection().onLine(), 5000);
+    window.action("acStart")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(window.store().count() >= 5, 5000);
+
+    PanelView& panel = window.core().panelView();
+    panel.SetValue(PanelView::Field::HKp, panel.Value(PanelView::Field::HKp) + 1);
+    const auto& events = window.core().changelog().events();
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events[0].text.rfind("Heater PID: Kp ", 0), 0u) << events[0].text;
+    EXPECT_GE(events[0].sample, 5);
+    window.action("acWrite")->trigger();
+    EXPECT_EQ(events.size(), 1u) << "Write Params sent what the station already holds";
+
+    window.action("acLinkStats")->trigger();
+    TLinkStatsForm* stats = window.linkStats();
+    ASSERT_NE(stats, nullptr);
+    ASSERT_EQ(stats->rows(), 11);
+    const HealthFigures total = window.core().TotalHealth();
+    EXPECT_EQ(stats->cell(0, 1).toLong(), total.link.requests);
+    EXPECT_EQ(stats->cell(1, 1).toLong(), total.link.replies);
+    EXPECT_GT(total.link.requests, 5);
+    EXPECT_EQ(total.link.timeouts, 0);
+    QTRY_VERIFY_WITH_TIMEOUT(window.pollRate().text().contains(QStringLiteral("Hz")) &&
+                                 !window.pollRate().text().contains(QStringLiteral("-")),
+                             5000);
+    EXPECT_EQ(window.pollRate().toolTip(), "This connection: no errors\nTotal: no errors");
+    window.action("acStop")->trigger();
+    window.store().setModified(false);
+}
+
+}  // namespace

@@ -1,0 +1,43 @@
+#include "ui/Changemarksview.h"
+
+#include <QPolygon>
+#include <cstdlib>
+
+#include "ui/Graphpaint.h"
+
+namespace {
+
+// The marks hang from the top border, inside the plot.
+int MarkTop() {
+    return graph::PlotTop;
+}
+
+}  // namespace
+
+void TChangeMarksView::Paint(QPainter& painter, const graph::Plot& plot, int pos) const {
+    painter.save();
+    painter.setPen(graphpaint::ToQColor(colours_[colours::Text]));
+    painter.setBrush(graphpaint::ToQColor(colours_[colours::Cursor]));
+    for (const ChangeEvent& e : log_.events()) {
+        const int column = e.sample - pos;
+        if (column < 0 || column >= plot.width) continue;
+        const int x = graph::ColumnX(column);
+        const QPolygon mark({QPoint(x - HalfWidth, MarkTop()), QPoint(x + HalfWidth, MarkTop()),
+                             QPoint(x, MarkTop() + Height)});
+        painter.drawPolygon(mark);
+    }
+    painter.restore();
+}
+
+QString TChangeMarksView::ToolTipAt(QPoint point, const graph::Plot& plot, int pos) const {
+    if (point.y() < MarkTop() - 1 || point.y() > MarkTop() + Height + 1) return {};
+    QString tip;
+    for (const ChangeEvent& e : log_.events()) {
+        const int column = e.sample - pos;
+        if (column < 0 || column >= plot.width) continue;
+        if (std::abs(graph::ColumnX(column) - point.x()) > HalfWidth) continue;
+        if (!tip.isEmpty()) tip += QLatin1Char('\n');
+        tip += QString::fromStdString(e.text);
+    }
+    return tip;
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+#include "core/Changelog.h"
+#include "traces/Colours.h"
+#include "ui/Graphoverlay.h"
+
+/// The change marks along the chart's top edge: a small triangle over each event's sample,
+/// its text in a tool tip. Events on one column share a mark and a tip.
+class TChangeMarksView final : public GraphOverlay {
+  public:
+    TChangeMarksView(const Changelog& log, const colours::ColourSet& colours)
+        : log_(log), colours_(colours) {}
+
+    void Paint(QPainter& painter, const graph::Plot& plot, int pos) const override;
+    QString ToolTipAt(QPoint point, const graph::Plot& plot, int pos) const override;
+
+    /// Half the width of a mark and its height, in pixels.
+    static constexpr int HalfWidth = 4;
+    static constexpr int Height = 7;
+
+  private:
+    const Changelog& log_;
+    const colours::ColourSet& colours_;
+};
