@@ -150,12 +150,17 @@ std::string ChangeMarks::Describe(const StationRecord& record) const {
     return std::visit(
         Overloaded{
             [&](const HeaterSetPoint& r) {
+                // The manual power only drives the heater with its PID off; with the PID on the
+                // panel sends the live power back, which changes nothing.
+                const bool manual = !heaterPid_ || !heaterPid_->Enable;
                 return Joined(One("Tset", tset_, r.Tset, 1, " \u00b0C"),
-                              One("Power", power_, r.Power, 1, " %"));
+                              manual ? One("Power", power_, r.Power, 1, " %") : "");
             },
             [&](const FanSetPoint& r) {
+                // Likewise the PWM with the fan's PID on.
+                const bool manual = !fanPid_ || !fanPid_->Enable;
                 return Joined(One("Vset", vset_, r.Vset, 0, " rpm"),
-                              One("PWM", pwm_, r.Pwm, 0, ""));
+                              manual ? One("PWM", pwm_, r.Pwm, 0, "") : "");
             },
             [&](const HeaterPid& r) {
                 return Prefixed("Heater PID: ", Changes<PidGains>(heaterPid_, r.gains, PidFields));

@@ -123,16 +123,19 @@ TEST(ChangeMarksText, namesWhatEachCommandChangedFromWhatWasKnown) {
         std::string text;
     };
     const Case cases[] = {
-        {HeaterSetPoint{3000, 0}, "Tset 250.0 \u2192 300.0 \u00b0C, Power 0.0 %"},
+        // With the PID on, the manual power the panel sends along changes nothing.
+        {HeaterSetPoint{3000, 0}, "Tset 250.0 \u2192 300.0 \u00b0C"},
         {HeaterSetPoint{3000, 0}, ""},
-        {HeaterSetPoint{3000, 55}, "Power 0.0 \u2192 5.5 %"},
+        {HeaterSetPoint{3000, 55}, ""},
         {HeaterPid{{45, 5, 60, true}}, "Heater PID: Kp 40 \u2192 45"},
         {HeaterPid{{45, 6, 61, false}},
          "Heater PID: Ki 5 \u2192 6, Kd 60 \u2192 61, PID on \u2192 off"},
+        {HeaterSetPoint{3000, 70}, "Power 5.5 \u2192 7.0 %"},
         {HeaterParams{.Plim = 800, .Gain = 1000}, "P_lim 100.0 \u2192 80.0 %"},
         {HeaterParams{.Plim = 800, .Gain = 1025}, "Gain 1.000 \u2192 1.025"},
         {FanSetPoint{2000, 40}, "Vset 1500 \u2192 2000 rpm, PWM 40"},
         {FanPid{{1, 2, 3, true}}, "Fan PID: Kp 1, Ki 2, Kd 3, PID on"},
+        {FanSetPoint{2000, 41}, ""},
         {Timers{300, 1800, 0}, "Timers: TmStb 600 \u2192 300 s"},
         {Preset{2, 1800, 1000, 1}, "Preset STB: T 150.0 \u2192 180.0 \u00b0C"},
         {Preset{4, 3500, 0, 0}, "Preset 1: T 350.0 \u00b0C, V 0 rpm, C 0"},
