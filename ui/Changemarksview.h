@@ -13,7 +13,8 @@ class TChangeMarksView final : public GraphOverlay {
     TChangeMarksView(const Changelog& log, const colours::ColourSet& colours)
         : log_(log), colours_(colours) {}
 
-    void Paint(QPainter& painter, const graph::Plot& plot, int pos) const override;
+    void Paint(QPainter& painter, const QImage& picture, const graph::Plot& plot,
+               int pos) const override;
     QString ToolTipAt(QPoint point, const graph::Plot& plot, int pos) const override;
 
     /// Half the width of a mark and its height, in pixels.

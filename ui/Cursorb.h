@@ -14,7 +14,8 @@ class TCursorB final : public GraphOverlay {
     std::optional<int> sample() const { return sample_; }
     void Set(std::optional<int> sample) { sample_ = sample; }
 
-    void Paint(QPainter& painter, const graph::Plot& plot, int pos) const override;
+    void Paint(QPainter& painter, const QImage& picture, const graph::Plot& plot,
+               int pos) const override;
 
   private:
     const colours::ColourSet& colours_;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QImage>
 #include <QPainter>
 #include <QPoint>
 #include <QString>
@@ -13,8 +14,9 @@ class GraphOverlay {
   public:
     virtual ~GraphOverlay() = default;
     /// Paints onto the view with the view at `pos` (the sample in column 0); the painter is
-    /// clipped to the region being repainted.
-    virtual void Paint(QPainter& painter, const graph::Plot& plot, int pos) const = 0;
+    /// clipped to the region being repainted. `picture` is what lies under it on screen.
+    virtual void Paint(QPainter& painter, const QImage& picture, const graph::Plot& plot,
+                       int pos) const = 0;
     /// The tool tip for the mouse at `point`, empty when the overlay has none there.
     virtual QString ToolTipAt(QPoint point, const graph::Plot& plot, int pos) const {
         (void)point, (void)plot, (void)pos;

@@ -220,7 +220,7 @@ void TGraphView::paintEvent(QPaintEvent* event) {
     for (const QRect& rect : event->region()) painter.drawImage(rect, image_, rect);
     const graph::Plot plot = this->plot();
     const int pos = this->pos();
-    for (const auto& overlay : overlays_) overlay->Paint(painter, plot, pos);
+    for (const auto& overlay : overlays_) overlay->Paint(painter, image_, plot, pos);
 }
 
 bool TGraphView::event(QEvent* event) {

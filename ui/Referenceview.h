@@ -9,7 +9,8 @@
 
 /// A reference run: a saved recording drawn under the live one for comparison, aligned at its
 /// first sample to the live recording's first sample. Its traces are drawn in a tint halfway
-/// between their colour and the background, only those visible in the chart and in its file.
+/// between their colour and the background, only those visible in the chart and in its file,
+/// and only on background pixels, so that the live run stays on top.
 class TReferenceView final : public GraphOverlay {
   public:
     TReferenceView(const graph::Visibility& chartVisible, const colours::ColourSet& colours)
@@ -21,7 +22,8 @@ class TReferenceView final : public GraphOverlay {
     /// The reference's samples, or null without one.
     const TraceStore* store() const { return store_.get(); }
 
-    void Paint(QPainter& painter, const graph::Plot& plot, int pos) const override;
+    void Paint(QPainter& painter, const QImage& picture, const graph::Plot& plot,
+               int pos) const override;
 
   private:
     const graph::Visibility& chartVisible_;
