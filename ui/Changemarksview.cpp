@@ -15,7 +15,7 @@ int MarkTop() {
 }  // namespace
 
 void TChangeMarksView::Paint(QPainter& painter, const QImage& picture, const graph::Plot& plot,
-                 int pos) const {
+                             int pos) const {
     (void)picture;  // the marks sit over the top border
     painter.save();
     painter.setPen(graphpaint::ToQColor(colours_[colours::Text]));

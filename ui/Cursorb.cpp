@@ -13,7 +13,7 @@ constexpr int LabelGap = 2;  // between the top of the line and its "B"
 }  // namespace
 
 void TCursorB::Paint(QPainter& painter, const QImage& picture, const graph::Plot& plot,
-                 int pos) const {
+                     int pos) const {
     (void)picture;  // B is drawn over whatever lies there
     if (!sample_) return;
     const int column = *sample_ - pos;

@@ -35,9 +35,9 @@ void TReferenceView::Paint(QPainter& painter, const QImage& picture, const graph
         const int previous = graph::PreviousSample(pos, column);
         for (int trace = 0; trace < TraceCount; ++trace) {
             if (!chartVisible_[trace] || !inFile_[trace]) continue;
-            const graph::VLine line = graph::TraceColumn(
-                trace, column, store_->value(trace, sample), store_->value(trace, previous),
-                plot.height);
+            const graph::VLine line =
+                graph::TraceColumn(trace, column, store_->value(trace, sample),
+                                   store_->value(trace, previous), plot.height);
             if (line.x < 0 || line.x >= picture.width()) continue;
             for (int y = std::max(line.top, 0); y < std::min(line.bottom, picture.height()); ++y) {
                 if (picture.pixel(line.x, y) == backgroundPixel) points[trace].append({line.x, y});

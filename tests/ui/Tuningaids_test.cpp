@@ -169,7 +169,8 @@ TEST(ReferenceView, aReferenceTraceIsTintedAndStaysUnderWhatThePictureShows) {
         QPainter painter(&screen);
         view.Paint(painter, picture, plot, 0);
     }
-    const QColor tint((graph.red() + background.red()) / 2, (graph.green() + background.green()) / 2,
+    const QColor tint((graph.red() + background.red()) / 2,
+                      (graph.green() + background.green()) / 2,
                       (graph.blue() + background.blue()) / 2);
     EXPECT_EQ(screen.pixelColor(graph::ColumnX(5), y), tint);
     EXPECT_EQ(screen.pixel(graph::ColumnX(10), y), qRgb(1, 2, 3)) << "the live pixel stays";
