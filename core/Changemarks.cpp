@@ -143,6 +143,9 @@ template <typename... F>
 struct Overloaded : F... {
     using F::operator()...;
 };
+// Older clang cannot deduce an aggregate's template arguments by itself.
+template <typename... F>
+Overloaded(F...) -> Overloaded<F...>;
 
 }  // namespace
 
