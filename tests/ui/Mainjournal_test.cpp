@@ -176,6 +176,7 @@ TEST_F(JournalWindow, twoWindowsNeverShareAJournal) {
     auto second = Window();
     EXPECT_FALSE(first->KeepJournal(state));
     Record(*first, 2);
+    first->core().journal().writer()->Flush();  // the writer thread may not have opened it yet
     ASSERT_TRUE(fs::exists(first->journalFile()));
     EXPECT_FALSE(second->KeepJournal(state)) << "the first window's live journal is not offered";
     EXPECT_EQ(second->journalFile(), state / "recording-2.dat");
