@@ -76,19 +76,22 @@ VLine TraceColumn(int trace, int column, std::int32_t value, std::int32_t previo
     return {ColumnX(column), baseline - std::max(d, e), baseline - std::min(d, e) + 1};
 }
 
-ColumnSpan ColumnsOf(int a, int b, int pos, int plotWidth) {
-    const int last = std::min({plotWidth - 1, b - pos, TraceCapacity - 1 - pos});
-    return {std::max(0, a - pos), last};
+ColumnSpan ColumnsOf(int a, int b, int pos, int plotWidth, int factor) {
+    const int last = std::min({plotWidth - 1, ColumnOfSample(b, pos, factor),
+                               ColumnOfSample(TraceCapacity - 1, pos, factor)});
+    return {std::max(0, ColumnOfSample(a, pos, factor)), last};
 }
 
-std::vector<TimeMark> TimeGrid(const Plot& plot, int pos, int samplePeriodMs) {
+std::vector<TimeMark> TimeGrid(const Plot& plot, int pos, int samplePeriodMs, int factor,
+                               int labelColumns) {
     std::vector<TimeMark> marks;
-    const int first = ((-pos % TimeGridStep) + TimeGridStep) % TimeGridStep;
-    for (int q = first; q < plot.width; q += TimeGridStep) {
-        const std::int64_t ms = static_cast<std::int64_t>(pos + q) * samplePeriodMs;
-        marks.push_back({{ColumnX(q), PlotTop, BaselineY(plot) + TickLength},
-                         ColumnX(q),
-                         Decimal(ms / MsPerSecond)});
+    const int spacing = TimeGridSpacing(factor, labelColumns);
+    const int first = ((-pos % spacing) + spacing) % spacing;
+    const std::int64_t end = pos + static_cast<std::int64_t>(plot.width) * factor;
+    for (std::int64_t sample = pos + first; sample < end; sample += spacing) {
+        const int x = ColumnX(ColumnOfSample(static_cast<int>(sample), pos, factor));
+        const std::int64_t ms = sample * samplePeriodMs;
+        marks.push_back({{x, PlotTop, BaselineY(plot) + TickLength}, x, Decimal(ms / MsPerSecond)});
     }
     return marks;
 }
@@ -115,24 +118,26 @@ VLine CursorLine(const Plot& plot, int column) {
     return {ColumnX(column), PlotTop, BaselineY(plot) + 1};
 }
 
-int ScrollMaximum(int plotWidth) {
-    return std::max(0, TraceCapacity - plotWidth);
+int ScrollMaximum(int plotWidth, int factor) {
+    const int columns = (TraceCapacity + factor - 1) / factor;
+    return std::max(0, columns - plotWidth) * factor;
 }
 
-int ClampPos(int pos, int plotWidth) {
-    return std::clamp(pos, 0, ScrollMaximum(plotWidth));
+int ClampPos(int pos, int plotWidth, int factor) {
+    const int clamped = std::clamp(pos, 0, ScrollMaximum(plotWidth, factor));
+    return clamped - clamped % factor;
 }
 
-int ScrollAfterAppend(int count, int pos, int plotWidth, bool autoScroll) {
-    if (!autoScroll || count - pos <= plotWidth) return pos;
-    return ClampPos(pos + AutoScrollStep, plotWidth);
+int ScrollAfterAppend(int count, int pos, int plotWidth, bool autoScroll, int factor) {
+    if (!autoScroll || count - pos <= plotWidth * factor) return pos;
+    return ClampPos(pos + AutoScrollStep * factor, plotWidth, factor);
 }
 
-int DragPos(int x, int boxWidth, int pos, int plotWidth, bool autoScroll) {
+int DragPos(int x, int boxWidth, int pos, int plotWidth, bool autoScroll, int factor) {
     if (!autoScroll) return pos;
     const int rightEdge = boxWidth - RightMargin;
-    if (x > rightEdge) pos = ClampPos(pos + (x - rightEdge), plotWidth);
-    if (x < PlotLeft) pos = ClampPos(pos - (PlotLeft - x), plotWidth);
+    if (x > rightEdge) pos = ClampPos(pos + (x - rightEdge) * factor, plotWidth, factor);
+    if (x < PlotLeft) pos = ClampPos(pos - (PlotLeft - x) * factor, plotWidth, factor);
     return pos;
 }
 

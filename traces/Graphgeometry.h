@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "traces/Colours.h"
+#include "traces/Graphzoom.h"
 #include "traces/Tracestore.h"
 
 /// Pixel arithmetic and texts of the strip chart, free of any GUI toolkit. Coordinates are
@@ -19,7 +20,7 @@ inline constexpr int RightMargin = 24;      // right of the last column
 inline constexpr int PlotTop = 25;          // y of full scale
 inline constexpr int BottomMargin = 22;     // below the value-0 line: ticks and time labels
 inline constexpr int TickLength = 3;        // grid ticks outside the plot
-inline constexpr int TimeGridStep = 50;     // samples between time grid lines
+inline constexpr int TimeGridStep = 50;     // samples between time grid lines at 1:1
 inline constexpr int ValueGridSteps = 20;   // value grid: 21 lines, 5 % apart
 inline constexpr int TimeLabelGap = 30;     // top of the time labels is H + 30
 inline constexpr int UnitGap = 68;          // x of "s", right of W
@@ -98,12 +99,13 @@ int ValueHeight(int trace, std::int32_t value, int plotHeight);
 /// both ends painted.
 VLine TraceColumn(int trace, int column, std::int32_t value, std::int32_t previous, int plotHeight);
 
-/// Columns first..last (empty when first > last) that show samples a..b with the view at `pos`.
+/// Columns first..last (empty when first > last) that show samples a..b with the view at `pos`
+/// and `factor` samples a column.
 struct ColumnSpan {
     int first;
     int last;
 };
-ColumnSpan ColumnsOf(int a, int b, int pos, int plotWidth);
+ColumnSpan ColumnsOf(int a, int b, int pos, int plotWidth, int factor = 1);
 
 /// Index of the sample whose line starts column `column`: the one left of it, except in
 /// column 0, which never reaches back out of the view.
@@ -117,8 +119,10 @@ struct TimeMark {
     int labelCentre;
     std::string label;
 };
-/// Grid lines on every sample index that is a multiple of 50 inside the view.
-std::vector<TimeMark> TimeGrid(const Plot& plot, int pos, int samplePeriodMs);
+/// Grid lines on every sample index inside the view that is a multiple of the spacing: 50 at
+/// 1:1, else TimeGridSpacing(factor, labelColumns). A line stands in the column of its sample.
+std::vector<TimeMark> TimeGrid(const Plot& plot, int pos, int samplePeriodMs, int factor = 1,
+                               int labelColumns = 0);
 /// Top of the time labels and of the unit "s".
 constexpr int TimeLabelTop(const Plot& plot) {
     return plot.height + TimeLabelGap;
@@ -151,21 +155,24 @@ constexpr colours::ColourValue CursorPen(colours::ColourValue background,
     return ~(background ^ cursor) & colours::RgbMask;
 }
 
-/// Largest scroll position: the one that puts sample 18000 into column W - 1.
-int ScrollMaximum(int plotWidth);
-/// `pos` limited to the scroll bar's range.
-int ClampPos(int pos, int plotWidth);
-/// View position after a sample was appended and the store holds `count`: 100 further on when
-/// the newest sample fell right of the view and the view follows the data, else `pos`.
-int ScrollAfterAppend(int count, int pos, int plotWidth, bool autoScroll);
+/// Largest scroll position: the one that puts sample 18000 into column W - 1; a whole number
+/// of columns of `factor` samples.
+int ScrollMaximum(int plotWidth, int factor = 1);
+/// `pos` limited to the scroll bar's range and moved back onto a column boundary (a multiple of
+/// `factor`), so that a column always shows the same run of samples.
+int ClampPos(int pos, int plotWidth, int factor = 1);
+/// View position after a sample was appended and the store holds `count`: 100 columns further
+/// on when the newest sample fell right of the view and the view follows the data, else `pos`.
+int ScrollAfterAppend(int count, int pos, int plotWidth, bool autoScroll, int factor = 1);
 
 /// Cursor column requested by a mouse press or drag at x (clamped when drawn).
 constexpr int MouseColumn(int x) {
     return x - PlotLeft;
 }
 /// View position while the cursor is dragged to x: with AutoScroll on, past the right edge
-/// (x > boxWidth - 24) it moves right, left of the plot (x < 54) left, by the distance.
-int DragPos(int x, int boxWidth, int pos, int plotWidth, bool autoScroll);
+/// (x > boxWidth - 24) it moves right, left of the plot (x < 54) left, by the distance in
+/// columns.
+int DragPos(int x, int boxWidth, int pos, int plotWidth, bool autoScroll, int factor = 1);
 
 using Readout = std::array<std::string, ReadoutPanels>;
 using Visibility = std::array<bool, TraceCount>;
