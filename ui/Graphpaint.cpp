@@ -1,11 +1,15 @@
 #include "ui/Graphpaint.h"
 
-#include <algorithm>
 #include <array>
+#include <cmath>
+#include <string>
 
 #include <QFont>
 #include <QFontMetrics>
+#include <QPainter>
 #include <QString>
+
+#include "ui/Scanpaint.h"
 
 namespace graphpaint {
 namespace {
@@ -14,14 +18,16 @@ using colours::ColourSet;
 
 // The window's 8-point font: the label columns' fixed margins are laid out for it.
 constexpr int LabelPointSize = 8;
-constexpr int XorPieceRows = 64;
+// Room between two time labels, in pixels.
+constexpr int LabelGap = 12;
+constexpr int MsPerSecond = 1000;
 
 QString ToQString(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QRect RowRect(const graph::HLine& line) {
-    return QRect(line.left, line.y, line.right - line.left, 1);
+QRgb Rgb32(colours::ColourValue colour) {
+    return ToQColor(colour).rgb();
 }
 
 // Draws `text` with its top left corner at (left, top).
@@ -29,30 +35,33 @@ void TextAt(QPainter& painter, int left, int top, const QString& text) {
     painter.drawText(QPoint(left, top + painter.fontMetrics().ascent()), text);
 }
 
-void PaintTimeGrid(QPainter& painter, const graph::Plot& plot, int pos, int samplePeriodMs,
-                   const QColor& axis) {
+// Columns a time label needs so that neighbours never touch: the widest label a log of this
+// period can carry (its last sample's whole seconds), plus a gap.
+int LabelColumns(const QFontMetrics& metrics, int samplePeriodMs) {
+    const long long seconds =
+        static_cast<long long>(TraceCapacity - 1) * samplePeriodMs / MsPerSecond;
+    return metrics.horizontalAdvance(QString::number(seconds)) + LabelGap;
+}
+
+void PaintLabels(QPainter& painter, const graph::Plot& plot,
+                 const std::vector<graph::TimeMark>& timeMarks) {
     const QFontMetrics metrics = painter.fontMetrics();
     const int top = graph::TimeLabelTop(plot);
-    for (const graph::TimeMark& mark : graph::TimeGrid(plot, pos, samplePeriodMs)) {
-        painter.fillRect(RectOf(mark.line), axis);
+    for (const graph::TimeMark& mark : timeMarks) {
         const QString label = ToQString(mark.label);
         TextAt(painter, graph::CentredLeft(mark.labelCentre, metrics.horizontalAdvance(label)), top,
                label);
     }
     TextAt(painter, graph::TimeUnitLeft(plot), top, ToQString(graph::TimeUnit));
-}
-
-void PaintValueGrid(QPainter& painter, const graph::Plot& plot, const QColor& axis) {
-    const QFontMetrics metrics = painter.fontMetrics();
     const int halfHeight = metrics.height() / 2;
     for (const graph::ValueMark& mark : graph::ValueGrid(plot)) {
-        painter.fillRect(RowRect(mark.line), axis);
         const QString inner = ToQString(mark.inner);
         const QString outer = ToQString(mark.outer);
-        const int top = mark.line.y - halfHeight;
-        TextAt(painter, graph::InnerLabelRight - metrics.horizontalAdvance(inner), top, inner);
-        TextAt(painter, graph::OuterLabelRight - metrics.horizontalAdvance(outer), top, outer);
+        const int labelTop = mark.line.y - halfHeight;
+        TextAt(painter, graph::InnerLabelRight - metrics.horizontalAdvance(inner), labelTop, inner);
+        TextAt(painter, graph::OuterLabelRight - metrics.horizontalAdvance(outer), labelTop, outer);
     }
+    TextAt(painter, graph::CaptionLeft, graph::CaptionTop, ToQString(graph::AxisCaption));
 }
 
 }  // namespace
@@ -63,62 +72,82 @@ QColor ToQColor(colours::ColourValue colour) {
 }
 
 QRect RectOf(const graph::VLine& line) {
-    return QRect(line.x, line.top, 1, line.bottom - line.top);
+    return TScanPainter::RectOf(line);
 }
 
-void PaintFrame(QPainter& painter, QSize box, int pos, int samplePeriodMs,
+QSize PhysicalSize(QSize box, qreal ratio) {
+    return QSize(static_cast<int>(std::floor(box.width() * ratio + 0.5)),
+                 static_cast<int>(std::floor(box.height() * ratio + 0.5)));
+}
+
+QImage ChartImage(QSize box, qreal ratio) {
+    if (box.isEmpty()) return QImage();
+    QImage image(PhysicalSize(box, ratio), QImage::Format_RGB32);
+    image.setDevicePixelRatio(ratio);
+    return image;
+}
+
+void PaintFrame(QImage& image, QSize box, int pos, int factor, int samplePeriodMs,
                 const ColourSet& colours) {
     const graph::Plot plot = graph::PlotOf(box.width(), box.height());
-    const QColor axis = ToQColor(colours[colours::Axis]);
-    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    painter.fillRect(QRect(QPoint(0, 0), box), ToQColor(colours[colours::Background]));
-    painter.setPen(ToQColor(colours[colours::Text]));
-    QFont font = painter.font();
-    font.setPointSize(LabelPointSize);
-    painter.setFont(font);
-    painter.fillRect(RectOf(graph::LeftBorder(plot)), axis);
-    painter.fillRect(RectOf(graph::RightBorder(plot)), axis);
-    PaintTimeGrid(painter, plot, pos, samplePeriodMs, axis);
-    PaintValueGrid(painter, plot, axis);
-    TextAt(painter, graph::CaptionLeft, graph::CaptionTop, ToQString(graph::AxisCaption));
+    TScanPainter(image).Fill(0, 0, box.width(), box.height(), Rgb32(colours[colours::Background]));
+
+    // Text first, through QPainter; lines and labels never share a pixel.
+    std::vector<graph::TimeMark> timeMarks;
+    {
+        QPainter painter(&image);
+        painter.setPen(ToQColor(colours[colours::Text]));
+        QFont font = painter.font();
+        font.setPointSize(LabelPointSize);
+        painter.setFont(font);
+        const int labelColumns =
+            factor > 1 ? LabelColumns(painter.fontMetrics(), samplePeriodMs) : 0;
+        timeMarks = graph::TimeGrid(plot, pos, samplePeriodMs, factor, labelColumns);
+        PaintLabels(painter, plot, timeMarks);
+    }
+
+    TScanPainter lines(image);
+    const QRgb axis = Rgb32(colours[colours::Axis]);
+    lines.Fill(graph::LeftBorder(plot), axis);
+    lines.Fill(graph::RightBorder(plot), axis);
+    for (const graph::TimeMark& mark : timeMarks) lines.Fill(mark.line, axis);
+    for (const graph::ValueMark& mark : graph::ValueGrid(plot)) lines.Fill(mark.line, axis);
 }
 
-QRect PaintColumns(QPainter& painter, const TraceStore& store, const graph::Plot& plot, int pos,
-                   graph::ColumnSpan span, const graph::Visibility& visible,
+QRect PaintColumns(QImage& image, const TraceStore& store, const graph::Plot& plot, int pos,
+                   int factor, graph::ColumnSpan span, const graph::Visibility& visible,
                    const ColourSet& colours) {
-    QRect touched;
-    std::array<QColor, TraceCount> traceColours;
+    if (span.first > span.last) return QRect();
+    std::array<QRgb, TraceCount> traceColours;
     for (int trace = 0; trace < TraceCount; ++trace)
-        traceColours[trace] = ToQColor(colours[colours::TraceSlots[trace]]);
-    painter.setCompositionMode(QPainter::CompositionMode_Source);
+        traceColours[trace] = Rgb32(colours[colours::TraceSlots[trace]]);
+    TScanPainter scan(image);
+    const int lastSample = store.count() - 1;
+    int top = graph::BaselineY(plot) + 1;
+    int bottom = graph::PlotTop;
     for (int column = span.first; column <= span.last; ++column) {
-        const int sample = pos + column;
-        const int previous = graph::PreviousSample(pos, column);
+        const graph::ColumnSamples samples =
+            graph::SamplesOfColumn(pos, column, factor, lastSample);
         for (int trace = 0; trace < TraceCount; ++trace) {
             if (!visible[trace]) continue;
-            const graph::VLine line = graph::TraceColumn(trace, column, store.value(trace, sample),
-                                                         store.value(trace, previous), plot.height);
-            const QRect rect = RectOf(line);
-            painter.fillRect(rect, traceColours[trace]);
-            touched |= rect;
+            const graph::Extremes e = graph::ColumnExtremes(store.column(trace).data(), samples);
+            const graph::VLine line = graph::TraceColumn(trace, column, e.high, e.low, plot.height);
+            scan.Fill(line, traceColours[trace]);
+            top = std::min(top, line.top);
+            bottom = std::max(bottom, line.bottom);
         }
     }
-    return touched;
+    if (top >= bottom) return QRect();
+    return QRect(QPoint(graph::ColumnX(span.first), top),
+                 QPoint(graph::ColumnX(span.last), bottom - 1));
 }
 
-QRect XorCursor(QPainter& painter, const graph::Plot& plot, int column, const ColourSet& colours) {
-    const QRect rect = RectOf(graph::CursorLine(plot, column));
+QRect XorCursor(QImage& image, const graph::Plot& plot, int column, const ColourSet& colours) {
+    const graph::VLine line = graph::CursorLine(plot, column);
     const colours::ColourValue pen =
         graph::CursorPen(colours[colours::Background], colours[colours::Cursor]);
-    const QColor colour = ToQColor(pen);
-    painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-    // Qt hands a fill of more than about 96 rows to its GUI thread pool; for a line one pixel
-    // wide that hand-off costs several times the pixels, so the cursor goes in short pieces.
-    for (int top = rect.top(); top <= rect.bottom(); top += XorPieceRows) {
-        painter.fillRect(
-            QRect(rect.left(), top, 1, std::min(XorPieceRows, rect.bottom() + 1 - top)), colour);
-    }
-    return rect;
+    TScanPainter(image).NotXor(line, Rgb32(pen));
+    return RectOf(line);
 }
 
 }  // namespace graphpaint

@@ -25,7 +25,7 @@ TGraphView::TGraphView(const TraceStore& store, QScrollBar& scrollBar, QWidget* 
     setAttribute(Qt::WA_OpaquePaintEvent);
     scrollBar_.setObjectName(QStringLiteral("LogScrollBar"));
     scrollBar_.setOrientation(Qt::Horizontal);
-    scrollBar_.setRange(0, graph::ScrollMaximum(plot().width));
+    scrollBar_.setRange(0, graph::ScrollMaximum(plot().width, factor_));
     scrollBar_.setSingleStep(graph::ScrollSmallStep);
     scrollBar_.setPageStep(graph::ScrollLargeStep);
     connect(&scrollBar_, &QScrollBar::valueChanged, this, [this] { ScrollBarMoved(); });
@@ -65,46 +65,57 @@ void TGraphView::RepaintAll() {
 
 void TGraphView::RebuildImage() {
     const QSize box = size();
-    if (image_.size() != box) image_ = box.isEmpty() ? QImage() : QImage(box, QImage::Format_RGB32);
+    if (!ImageCurrent()) image_ = graphpaint::ChartImage(box, devicePixelRatioF());
     const graph::Plot plot = this->plot();
     // A smaller maximum may pull the position back; this repaint already uses the new one.
-    rebuilding_ = true;
-    scrollBar_.setMaximum(graph::ScrollMaximum(plot.width));
-    rebuilding_ = false;
+    factor_ = graph::ZoomFactor(zoom_, store_.count(), plot.width);
+    ApplyScrollRange(plot, this->pos());
     const int pos = this->pos();
     cursorColumn_ = graph::ClampColumn(cursorColumn_, plot.width);
     cursorDrawn_ = false;
     if (!image_.isNull()) {
-        QPainter painter(&image_);
-        graphpaint::PaintFrame(painter, box, pos, samplePeriodMs_, colours_);
+        graphpaint::PaintFrame(image_, box, pos, factor_, samplePeriodMs_, colours_);
         if (store_.count() > 0) {
-            graphpaint::PaintColumns(painter, store_, plot, pos,
-                                     graph::ColumnsOf(0, store_.count() - 1, pos, plot.width),
-                                     visible_, colours_);
+            graphpaint::PaintColumns(
+                image_, store_, plot, pos, factor_,
+                graph::ColumnsOf(0, store_.count() - 1, pos, plot.width, factor_), visible_,
+                colours_);
         }
         if (cursorOn_) {
-            graphpaint::XorCursor(painter, plot, cursorColumn_, colours_);
+            graphpaint::XorCursor(image_, plot, cursorColumn_, colours_);
             cursorDrawn_ = true;
         }
     }
     RefreshReadout();
 }
 
+void TGraphView::ApplyScrollRange(const graph::Plot& plot, int pos) {
+    // The whole log is in view from sample 0: nothing to scroll to.
+    const int maximum = zoom_ == graph::WholeLog ? 0 : graph::ScrollMaximum(plot.width, factor_);
+    rebuilding_ = true;
+    scrollBar_.setMaximum(maximum);
+    scrollBar_.setSingleStep(graph::ScrollSmallStep * factor_);
+    scrollBar_.setPageStep(graph::ScrollLargeStep * factor_);
+    scrollBar_.setValue(std::min(maximum, graph::ClampPos(pos, plot.width, factor_)));
+    rebuilding_ = false;
+}
+
 void TGraphView::DrawSamples(int a, int b) {
-    if (!ImageCurrent()) {
+    const graph::Plot plot = this->plot();
+    // A whole log that no longer fits takes the next factor: a new picture.
+    if (!ImageCurrent() || graph::ZoomFactor(zoom_, store_.count(), plot.width) != factor_) {
         RepaintAll();
         return;
     }
-    const graph::Plot plot = this->plot();
     const int pos = this->pos();
-    const graph::ColumnSpan span = graph::ColumnsOf(a, b, pos, plot.width);
+    const graph::ColumnSpan span = graph::ColumnsOf(a, b, pos, plot.width, factor_);
     if (span.first <= span.last) {
-        QPainter painter(&image_);
         QRect dirty;
         // The cursor comes off first so that the XOR lands on the finished column again.
-        if (cursorDrawn_) dirty |= graphpaint::XorCursor(painter, plot, cursorColumn_, colours_);
-        dirty |= graphpaint::PaintColumns(painter, store_, plot, pos, span, visible_, colours_);
-        if (cursorOn_) dirty |= graphpaint::XorCursor(painter, plot, cursorColumn_, colours_);
+        if (cursorDrawn_) dirty |= graphpaint::XorCursor(image_, plot, cursorColumn_, colours_);
+        dirty |=
+            graphpaint::PaintColumns(image_, store_, plot, pos, factor_, span, visible_, colours_);
+        if (cursorOn_) dirty |= graphpaint::XorCursor(image_, plot, cursorColumn_, colours_);
         cursorDrawn_ = cursorOn_;
         update(dirty);
     }
@@ -112,9 +123,27 @@ void TGraphView::DrawSamples(int a, int b) {
 }
 
 void TGraphView::AutoScrollAfterAppend(int count) {
+    if (zoom_ == graph::WholeLog) return;  // it grows its factor instead (DrawSamples)
     const int pos = this->pos();
-    const int next = graph::ScrollAfterAppend(count, pos, plot().width, autoScroll_);
+    const int next = graph::ScrollAfterAppend(count, pos, plot().width, autoScroll_, factor_);
     if (next != pos) SetPos(next);
+}
+
+void TGraphView::SetZoom(int setting) {
+    if (!graph::ValidZoom(setting)) setting = 1;
+    if (setting == zoom_) return;
+    const graph::Plot plot = this->plot();
+    const int anchorColumn = cursorOn_ ? cursorColumn_ : 0;
+    const int anchorSample = graph::FirstSampleOf(pos(), anchorColumn, factor_);
+    zoom_ = setting;
+    factor_ = graph::ZoomFactor(zoom_, store_.count(), plot.width);
+    const int pos = graph::PosAfterZoom(anchorSample, anchorColumn, factor_, plot.width);
+    ApplyScrollRange(plot, pos);
+    if (cursorOn_) {
+        cursorColumn_ = graph::ClampColumn(
+            graph::ColumnOfSample(anchorSample, this->pos(), factor_), plot.width);
+    }
+    RepaintAll();
 }
 
 void TGraphView::SetCursor(bool on) {
@@ -135,11 +164,9 @@ void TGraphView::DrawCursor(bool on, int column) {
         RepaintAll();
         return;
     }
-    QPainter painter(&image_);
     QRect dirty;
-    if (cursorDrawn_) dirty |= graphpaint::XorCursor(painter, plot, cursorColumn_, colours_);
-    if (on) dirty |= graphpaint::XorCursor(painter, plot, column, colours_);
-    painter.end();
+    if (cursorDrawn_) dirty |= graphpaint::XorCursor(image_, plot, cursorColumn_, colours_);
+    if (on) dirty |= graphpaint::XorCursor(image_, plot, column, colours_);
     cursorDrawn_ = on;
     const bool moved = column != cursorColumn_;
     cursorColumn_ = column;
@@ -169,6 +196,13 @@ void TGraphView::SetPos(int pos) {
 
 void TGraphView::ScrollBarMoved() {
     if (rebuilding_) return;
+    // A dragged slider may stop inside a column; the view starts at a column boundary.
+    const int value = scrollBar_.value();
+    const int snapped = graph::ClampPos(value, plot().width, factor_);
+    if (snapped != value && zoom_ != graph::WholeLog) {
+        scrollBar_.setValue(snapped);  // moves again, and that repaints
+        return;
+    }
     RepaintAll();
     // Cursor A keeps its column, so it now stands on another sample.
     if (cursorOn_) emit cursorsMoved();
@@ -203,7 +237,9 @@ graph::Plot TGraphView::plot() const {
 }
 
 bool TGraphView::ImageCurrent() const {
-    return !image_.isNull() && image_.size() == size();
+    const qreal ratio = devicePixelRatioF();
+    return !image_.isNull() && image_.devicePixelRatio() == ratio &&
+           image_.size() == graphpaint::PhysicalSize(size(), ratio);
 }
 
 QSize TGraphView::sizeHint() const {
@@ -217,7 +253,12 @@ void TGraphView::paintEvent(QPaintEvent* event) {
     }
     if (image_.isNull()) return;
     QPainter painter(this);
-    for (const QRect& rect : event->region()) painter.drawImage(rect, image_, rect);
+    // The source is in the image's own pixels, the target in logical ones.
+    const qreal ratio = image_.devicePixelRatio();
+    for (const QRect& rect : event->region()) {
+        const QRectF target(rect);
+        painter.drawImage(target, image_, QRectF(target.topLeft() * ratio, target.size() * ratio));
+    }
     const graph::Plot plot = this->plot();
     const int pos = this->pos();
     for (const auto& overlay : overlays_) overlay->Paint(painter, image_, plot, pos);
@@ -264,7 +305,7 @@ void TGraphView::mouseMoveEvent(QMouseEvent* event) {
         return;
     }
     const int pos = this->pos();
-    const int next = graph::DragPos(x, width(), pos, plot().width, autoScroll_);
+    const int next = graph::DragPos(x, width(), pos, plot().width, autoScroll_, factor_);
     if (next != pos) SetPos(next);
     DrawCursor(cursorOn_, graph::MouseColumn(x));
 }

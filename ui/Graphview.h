@@ -15,11 +15,13 @@ class QScrollBar;
 class GraphOverlay;
 class TCursorB;
 
-/// The strip chart's paint box (LogPaintBox): one pixel column per sample, the NOT-XOR cursor
-/// and its readout. It drives the scroll bar LogScrollBar, whose position is `pos`, the sample
-/// shown in column 0.
+/// The strip chart's paint box (LogPaintBox): one pixel column per sample at 1:1, or a run of
+/// samples per column when zoomed out, the NOT-XOR cursor and its readout. It drives the scroll
+/// bar LogScrollBar, whose position is `pos`, the first sample shown in column 0; the bar works
+/// in samples and steps by whole columns.
 ///
-/// Every picture lives in an off-screen image the size of the widget; paintEvent only copies it.
+/// Every picture lives in an off-screen image the size of the widget, in the screen's device
+/// pixels (sharp labels on a HiDPI screen); paintEvent only copies it.
 /// A full repaint rebuilds the image. Live drawing (a new sample, a cursor move) changes the
 /// image in place and schedules just the touched rectangles, so the screen always shows exactly
 /// the image and the cursor's XOR state describes both.
@@ -46,8 +48,17 @@ class TGraphView : public QWidget {
     void SetCursorColumn(int column);
     bool cursorOn() const { return cursorOn_; }
     int cursorColumn() const { return cursorColumn_; }
-    /// The sample under the cursor: pos + cursorColumn.
-    int cursorSample() const { return pos() + cursorColumn_; }
+    /// The sample under the cursor: the first of its column, pos + cursorColumn x factor.
+    int cursorSample() const { return graph::FirstSampleOf(pos(), cursorColumn_, factor_); }
+
+    /// Zoom setting: 1, 2, 4, 8 or 16 samples a column, or graph::WholeLog, which fits every
+    /// stored sample into the plot and keeps doing so while samples arrive; anything else
+    /// counts as 1. The cursor's sample (the first sample in view while the cursor is off)
+    /// keeps its column where the scroll range allows. Repaints on change.
+    void SetZoom(int setting);
+    int zoom() const { return zoom_; }
+    /// Samples per column of the picture shown.
+    int factor() const { return factor_; }
 
     /// Cursor B on a sample (Shift+click or Shift+drag), or none; drawn over the picture.
     void SetCursorB(std::optional<int> sample);
@@ -106,6 +117,7 @@ class TGraphView : public QWidget {
     void DrawCursor(bool on, int column);
     void RefreshReadout();
     void ScrollBarMoved();
+    void ApplyScrollRange(const graph::Plot& plot, int pos);
     bool ImageCurrent() const;
 
     const TraceStore& store_;
@@ -120,6 +132,8 @@ class TGraphView : public QWidget {
     bool cursorOn_ = false;
     bool cursorDrawn_ = false;
     int cursorColumn_ = 0;
+    int zoom_ = 1;
+    int factor_ = 1;
     bool rebuilding_ = false;
     bool draggingB_ = false;
     TCursorB* cursorB_ = nullptr;  // one of the overlays

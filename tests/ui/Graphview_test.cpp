@@ -10,6 +10,7 @@
 #include <cmath>
 #include <memory>
 
+#include "Referencechart.h"
 #include "traces/Graphgeometry.h"
 #include "ui/Graphpaint.h"
 
@@ -56,6 +57,7 @@ class GraphViewTest : public ::testing::Test {
         fresh.SetColours(view_.colours());
         fresh.SetVisibility(view_.visibility());
         fresh.SetSamplePeriod(view_.samplePeriodMs());
+        fresh.SetZoom(view_.zoom());
         fresh.RepaintAll();
         fresh.SetPos(view_.pos());
         fresh.SetCursorColumn(view_.cursorColumn());
@@ -74,10 +76,151 @@ class GraphViewTest : public ::testing::Test {
         QApplication::sendEvent(&view_, &event);
     }
 
+    // The same scene drawn one fillRect per line and column, as a plain QPainter chart does.
+    QImage Reference() const {
+        return ReferenceChart(
+            *store_, {view_.size(), view_.pos(), view_.samplePeriodMs(), view_.visibility(),
+                      view_.colours(), view_.cursorOn(), view_.cursorColumn()});
+    }
+
     std::unique_ptr<TraceStore> store_ = std::make_unique<TraceStore>();
     QScrollBar bar_;
     TGraphView view_{*store_, bar_};
 };
+
+TEST_F(GraphViewTest, OneSampleAColumnIsThePlainChartPixelForPixel) {
+    const colours::ColourSet custom = {4737096, 16777215, 13948116, 255,
+                                       32768,   4227327,  16711680, 65535};
+    struct Case {
+        int samples, pos, periodMs;
+        bool cursorOn;
+        int cursorColumn;
+        bool withPll;
+        const colours::ColourSet* colours;
+    };
+    const Case cases[] = {
+        {0, 0, 100, false, 0, false, &colours::Defaults},
+        {300, 0, 100, true, 120, false, &colours::Defaults},
+        {2000, 1213, 20, true, 787, true, &colours::Defaults},
+        {2000, 120, 30, true, 0, true, &custom},
+    };
+    for (const Case& c : cases) {
+        store_->Clear();
+        for (int i = 0; i < c.samples; ++i) ASSERT_TRUE(store_->Append(Wave(i)));
+        // Out of range values are drawn on the plot's borders.
+        if (c.samples > 10) {
+            ASSERT_TRUE(store_->Append({9000, -50, 0, 5000, 20000, -1, 900, -3000, 20000}));
+        }
+        view_.SetColours(*c.colours);
+        graph::Visibility visible = graph::DefaultVisibility;
+        visible[PllErr] = visible[PllPer] = c.withPll;
+        view_.SetVisibility(visible);
+        view_.SetSamplePeriod(c.periodMs);
+        view_.SetPos(c.pos);
+        view_.SetCursorColumn(c.cursorColumn);
+        view_.SetCursor(c.cursorOn);
+        view_.RepaintAll();
+        EXPECT_EQ(view_.factor(), 1);
+        EXPECT_EQ(view_.image(), Reference()) << c.samples << " samples at " << c.pos;
+    }
+}
+
+TEST_F(GraphViewTest, LiveColumnsAtFactorFourPaintTheSamePictureAsAFullRepaint) {
+    view_.SetZoom(4);
+    view_.SetCursorColumn(300);
+    view_.SetCursor(true);
+    // Columns fill while their samples arrive; the cursor column is drawn under the cursor.
+    AppendWave(1203);
+    EXPECT_EQ(view_.pos(), 0);
+    EXPECT_EQ(view_.image(), FreshPicture());
+    // Past the right edge the view jumps 100 columns, and goes on drawing live.
+    AppendWave(4 * PlotWidth - 1203 + 1);
+    EXPECT_EQ(view_.pos(), 400);
+    AppendWave(37);
+    EXPECT_EQ(view_.image(), FreshPicture());
+    EXPECT_EQ(view_.grab().toImage().convertToFormat(QImage::Format_RGB32), view_.image());
+}
+
+TEST_F(GraphViewTest, TheWholeLogGrowsItsFactorAsSamplesArrive) {
+    view_.SetZoom(graph::WholeLog);
+    EXPECT_EQ(bar_.maximum(), 0);
+    AppendWave(PlotWidth);
+    EXPECT_EQ(view_.factor(), 1);
+    AppendWave(1);
+    EXPECT_EQ(view_.factor(), 2);
+    AppendWave(2 * PlotWidth);
+    EXPECT_EQ(view_.factor(), 4);
+    EXPECT_EQ(view_.pos(), 0);
+    EXPECT_EQ(view_.image(), FreshPicture());
+    // A full store fits, too.
+    while (store_->count() < TraceCapacity) ASSERT_TRUE(store_->Append(Wave(store_->count())));
+    view_.RepaintAll();
+    EXPECT_EQ(view_.factor(), 23);
+    EXPECT_EQ(bar_.maximum(), 0);
+    view_.SetPos(500);
+    EXPECT_EQ(view_.pos(), 0);
+}
+
+TEST_F(GraphViewTest, AOneSampleSpikeShowsAtEveryFactor) {
+    for (int i = 0; i < 4000; ++i) ASSERT_TRUE(store_->Append({i == 3201 ? 5000 : 1000}));
+    const QRgb graph1 = Pixel(colours::Defaults[colours::Graph1]);
+    for (const int zoom : {2, 4, 8, 16, graph::WholeLog}) {
+        view_.SetZoom(zoom);
+        view_.SetPos(3000);
+        const int column = graph::ColumnOfSample(3201, view_.pos(), view_.factor());
+        ASSERT_LT(column, PlotWidth) << zoom;
+        // The top pixel of the spike's column is Tset's, whatever the factor.
+        EXPECT_EQ(view_.image().pixel(graph::ColumnX(column), graph::PlotTop), graph1) << zoom;
+        EXPECT_NE(view_.image().pixel(graph::ColumnX(column) + 2, graph::PlotTop), graph1) << zoom;
+    }
+}
+
+TEST_F(GraphViewTest, ScrollBarStepsByWholeColumns) {
+    view_.SetZoom(4);
+    EXPECT_EQ(bar_.singleStep(), 4);
+    EXPECT_EQ(bar_.pageStep(), 40);
+    EXPECT_EQ(bar_.maximum(), 14852);
+    bar_.setValue(1003);  // a dragged slider stops inside a column
+    EXPECT_EQ(view_.pos(), 1000);
+    view_.SetPos(20000);
+    EXPECT_EQ(view_.pos(), 14852);
+    EXPECT_EQ(view_.image(), FreshPicture());
+    view_.SetZoom(1);
+    EXPECT_EQ(bar_.singleStep(), 1);
+    EXPECT_EQ(bar_.pageStep(), 10);
+    EXPECT_EQ(bar_.maximum(), 18001 - PlotWidth);
+}
+
+TEST_F(GraphViewTest, TheCursorStandsOnTheFirstSampleOfItsColumnAndKeepsItWhenZooming) {
+    AppendWave(6000);
+    view_.SetAutoScroll(false);
+    view_.SetPos(1000);
+    Press(154);  // column 100
+    EXPECT_EQ(view_.cursorSample(), 1100);
+    const graph::Readout atOneToOne = view_.readout();
+
+    view_.SetZoom(4);
+    EXPECT_EQ(view_.pos(), 700);
+    EXPECT_EQ(view_.cursorColumn(), 100);
+    EXPECT_EQ(view_.cursorSample(), 1100);
+    EXPECT_EQ(view_.readout(), atOneToOne);
+    Press(55);  // column 1: samples 704 .. 707
+    EXPECT_EQ(view_.cursorSample(), 704);
+    EXPECT_EQ(view_.readout()[0], " t = 70.4 s ");
+    const TraceSample values = Wave(704);
+    EXPECT_EQ(view_.readout(), graph::ReadoutTexts(true, 704, 100, view_.visibility(), values));
+
+    // The view starts on a column boundary: 688 = 43 x 16.
+    view_.SetZoom(16);
+    EXPECT_EQ(view_.pos(), 688);
+    EXPECT_EQ(view_.cursorColumn(), 1);
+    EXPECT_EQ(view_.cursorSample(), 704);
+    EXPECT_EQ(view_.image(), FreshPicture());
+    // Back to 1:1 the cursor keeps its sample.
+    view_.SetZoom(1);
+    EXPECT_EQ(view_.cursorSample(), 704);
+    EXPECT_EQ(view_.image(), Reference());
+}
 
 TEST_F(GraphViewTest, ScrollBarCoversTheWholeStore) {
     EXPECT_EQ(bar_.objectName(), "LogScrollBar");
