@@ -7,6 +7,7 @@
 
 #include "files/Inifile.h"
 #include "link/Wakecom.h"
+#include "traces/Graphzoom.h"
 
 namespace {
 
@@ -66,6 +67,8 @@ Config LoadConfig(const std::filesystem::path& path, const std::string& defaultD
     c.autoRead = ini.ReadBool(Settings, "AutoRead", c.autoRead);
     c.samplePeriodMs = ini.ReadInteger(Settings, "Sample", c.samplePeriodMs);
     c.autoScroll = ini.ReadBool(Settings, "AutoScroll", c.autoScroll);
+    c.zoom = ini.ReadInteger(Settings, "Zoom", c.zoom);
+    if (!graph::ValidZoom(c.zoom)) c.zoom = 1;
     c.extraPorts = SplitPorts(ini.ReadString(Settings, "ExtraPorts", ""));
     for (int s = 0; s < colours::ColourCount; ++s)
         c.colours[s] = ini.ReadInteger(Colours, colours::Keys[s], c.colours[s]);
@@ -93,6 +96,7 @@ void SaveConfig(const std::filesystem::path& path, const Config& c, bool maximiz
     ini.WriteBool(Settings, "AutoRead", c.autoRead);
     ini.WriteInteger(Settings, "Sample", c.samplePeriodMs);
     ini.WriteBool(Settings, "AutoScroll", c.autoScroll);
+    ini.WriteInteger(Settings, "Zoom", c.zoom);
     for (int s = 0; s < colours::ColourCount; ++s)
         ini.WriteInteger(Colours, colours::Keys[s], c.colours[s]);
     std::error_code ignored;  // a missing folder shows up as the save's own error

@@ -34,6 +34,7 @@ struct Config {
     bool autoRead = true;
     int samplePeriodMs = 100;
     bool autoScroll = true;
+    int zoom = 1;  // Settings/Zoom: samples per chart column (1, 2, 4, 8, 16), 0 the whole log
     colours::ColourSet colours = colours::Defaults;
     std::vector<std::string> extraPorts;  // Settings/ExtraPorts, separated by ';'; read only
 

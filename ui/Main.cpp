@@ -171,6 +171,7 @@ void TMainForm::ApplyConfig() {
     core_->autoRead = config_.autoRead;
     graph_->SetAutoScroll(config_.autoScroll);
     graph_->SetSamplePeriod(config_.samplePeriodMs);
+    SetZoom(config_.zoom);
     ApplyColours();
 }
 
@@ -189,6 +190,7 @@ void TMainForm::CollectConfig() {
     config_.pidH = panelWidget_->Checked(PanelView::Box::PidH);
     config_.pidF = panelWidget_->Checked(PanelView::Box::PidF);
     config_.autoScroll = acquisition().options().autoScroll;
+    config_.zoom = graph_->zoom();
     config_.autoConnect = acquisition().options().autoConnect;
     config_.autoRead = core_->autoRead;
 }

@@ -106,6 +106,7 @@ class TMainForm : public QMainWindow, public MainView {
     void OpenAction();
     void SettingsAction();
     void ApplyColours();
+    void SetZoom(int setting);
     void CutLeft();
     void CutRight();
     void StartJournal();

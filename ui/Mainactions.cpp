@@ -47,6 +47,9 @@ constexpr ActionSpec Actions[] = {
     {"acSettings", "Settings...", "F9", "Settings", false},
     {"acFreeze", "Freeze", "Alt+F", "Freeze Graph Update", true},
     {"acCursor", "C&ursor", "Alt+Y", "Cursor on/off", true},
+    {"acZoomIn", "Zoom In", "Ctrl++", "Fewer samples a column", false},
+    {"acZoomOut", "Zoom Out", "Ctrl+-", "More samples a column", false},
+    {"acWholeLog", "Whole Log", "Ctrl+0", "Whole log / one sample a column", true},
     {"acCutL", "Cut Left", "Ctrl+L", "Cut traces on the left of cursor", false},
     {"acCutR", "Cut Right", "Ctrl+R", "Cut traces on the right of cursor", false},
     {"acSimulate", "Simulate Data", "Ctrl+M", "Simulate Data", true},
@@ -73,6 +76,10 @@ void TMainForm::BuildActions() {
         addAction(a);
     }
     new ActionKeys(*this, {action("acFreeze"), action("acDisconnect")});
+    // Ctrl++ is typed as Ctrl+= on keyboards that put "+" on the shifted "=" key.
+    action("acZoomIn")
+        ->setShortcuts(
+            {QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+="))});
     // The Stop menu item also answers Alt+T.
     action("acStop")->setShortcuts(
         {QKeySequence(QStringLiteral("Alt+P")), QKeySequence(QStringLiteral("Alt+T"))});
@@ -106,6 +113,9 @@ void TMainForm::BuildActions() {
         graph_->SetFreeze(frozen);
     });
     on("acCursor", [this] { graph_->SetCursor(action("acCursor")->isChecked()); });
+    on("acZoomIn", [this] { SetZoom(graph::ZoomedIn(graph_->factor())); });
+    on("acZoomOut", [this] { SetZoom(graph::ZoomedOut(graph_->zoom(), graph_->factor())); });
+    on("acWholeLog", [this] { SetZoom(graph::ToggledWholeLog(graph_->zoom())); });
     on("acCutL", [this] { CutLeft(); });
     on("acCutR", [this] { CutRight(); });
     on("acSettings", [this] { SettingsAction(); });
@@ -139,8 +149,8 @@ void TMainForm::BuildMenus() {
         {"acConnect", "acDisconnect", "-", "acRead", "acWrite", "-", "acParOpen", "acParSave", "-",
          "acStart", "acPause", "acStop", "-", "acSettings"});
     add(menuBar()->addMenu(QStringLiteral("&View")),
-        {"acFreeze", "acCursor", "-", "acCutL", "acCutR", "-", "acSimulate", "-", "acColours", "-",
-         "acAnalysis", "acLinkStats"});
+        {"acFreeze", "acCursor", "-", "acZoomIn", "acZoomOut", "acWholeLog", "-", "acCutL",
+         "acCutR", "-", "acSimulate", "-", "acColours", "-", "acAnalysis", "acLinkStats"});
     add(menuBar()->addMenu(QStringLiteral("&Help")), {"acAbout"});
 }
 
@@ -184,6 +194,11 @@ void TMainForm::SettingsAction() {
 void TMainForm::ApplyColours() {
     graph_->SetColours(config_.colours);
     legend_->SetColours(config_.colours);
+}
+
+void TMainForm::SetZoom(int setting) {
+    graph_->SetZoom(setting);
+    action("acWholeLog")->setChecked(graph_->zoom() == graph::WholeLog);
 }
 
 void TMainForm::CutLeft() {

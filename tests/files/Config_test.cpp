@@ -37,6 +37,7 @@ TEST_F(ConfigTest, firstRunGivesEveryDefaultAndClosingWritesEveryKey) {
                                                     false}));
     EXPECT_TRUE(c.pidH && c.pidF && c.autoConnect && c.autoRead && c.autoScroll);
     EXPECT_EQ(c.samplePeriodMs, 100);
+    EXPECT_EQ(c.zoom, 1);
     EXPECT_EQ(c.colours, colours::Defaults);
 
     SaveConfig(path, c, false);
@@ -49,10 +50,10 @@ TEST_F(ConfigTest, firstRunGivesEveryDefaultAndClosingWritesEveryKey) {
         {"General", "ShowVset"},     {"General", "ShowVget"},      {"General", "ShowPWM"},
         {"General", "ShowPllError"}, {"General", "ShowPllPeriod"}, {"General", "PidH"},
         {"General", "PidF"},         {"Settings", "AutoConnect"},  {"Settings", "AutoRead"},
-        {"Settings", "Sample"},      {"Settings", "AutoScroll"},   {"Colours", "Background"},
-        {"Colours", "Axis"},         {"Colours", "Text"},          {"Colours", "Cursor"},
-        {"Colours", "Graph1"},       {"Colours", "Graph2"},        {"Colours", "Graph3"},
-        {"Colours", "Graph4"}};
+        {"Settings", "Sample"},      {"Settings", "AutoScroll"},   {"Settings", "Zoom"},
+        {"Colours", "Background"},   {"Colours", "Axis"},          {"Colours", "Text"},
+        {"Colours", "Cursor"},       {"Colours", "Graph1"},        {"Colours", "Graph2"},
+        {"Colours", "Graph3"},       {"Colours", "Graph4"}};
     for (const auto& [section, key] : keys)
         EXPECT_TRUE(ini.ReadValue(section, key).has_value()) << section << "/" << key;
     EXPECT_EQ(ini.ReadInteger("Colours", "Axis", 0), 13948116);
@@ -106,6 +107,24 @@ TEST_F(ConfigTest, portNameWinsOverThePortNumber) {
     c.SetSelectedPort("");  // Disconnect
     SaveConfig(path, c, false);
     EXPECT_EQ(LoadConfig(path, "/d/").SelectedPort(), "");
+}
+
+TEST_F(ConfigTest, chartZoomIsKeptAndAnUnknownOneIsOneToOne) {
+    struct Case {
+        std::string text;
+        int zoom;
+    };
+    const Case cases[] = {{"0", 0},   {"1", 1}, {"2", 2},  {"4", 4},  {"8", 8},
+                          {"16", 16}, {"3", 1}, {"32", 1}, {"-1", 1}, {"whole", 1}};
+    for (const Case& c : cases) {
+        Write("[Settings]\r\nZoom=" + c.text + "\r\n");
+        EXPECT_EQ(LoadConfig(path, "/d/").zoom, c.zoom) << c.text;
+    }
+    Config c;
+    c.zoom = 0;  // the whole log
+    SaveConfig(path, c, false);
+    EXPECT_EQ(IniFile::Load(path).ReadInteger("Settings", "Zoom", -1), 0);
+    EXPECT_EQ(LoadConfig(path, "/d/").zoom, 0);
 }
 
 TEST_F(ConfigTest, extraPortsAreReadFromTheSettings) {

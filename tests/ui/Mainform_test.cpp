@@ -10,10 +10,11 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ui/Main.h"
 #include "files/Inifile.h"
 #include "support/Stationprocess.h"
 #include "support/Tempfolder.h"
+#include "ui/Graphview.h"
+#include "ui/Main.h"
 
 namespace fs = std::filesystem;
 
@@ -171,6 +172,74 @@ TEST(MainFormKeys, altFAndAltDRunFreezeAndDisconnectDespiteTheMenuAccessKeys) {
     EXPECT_EQ(window.connection().selectedPort(), "") << "Disconnect forgets the port";
     QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
     EXPECT_TRUE(window.action("acStart")->isChecked());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainFormZoom, keysStepTheZoomTheWholeLogIsCheckedAndTheZoomIsSaved) {
+    const TempFolder folder;
+    const fs::path ini = folder / "tavolin.ini";
+    std::ofstream(ini, std::ios::binary) << "[Settings]\r\nZoom=4\r\n";
+    {
+        TMainForm window(ini, folder.path().string() + "/");
+        auto* graph = window.findChild<TGraphView*>(QStringLiteral("LogPaintBox"));
+        ASSERT_NE(graph, nullptr);
+        EXPECT_EQ(graph->zoom(), 4) << "read from the configuration file";
+        window.show();
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+        struct Step {
+            Qt::Key key;
+            Qt::KeyboardModifiers modifiers;
+            int zoom;
+            bool wholeLogChecked;
+        };
+        const Step steps[] = {
+            {Qt::Key_Minus, Qt::ControlModifier, 8, false},
+            {Qt::Key_Plus, Qt::ControlModifier, 4, false},
+            {Qt::Key_Equal, Qt::ControlModifier, 2, false},  // "+" without Shift
+            {Qt::Key_0, Qt::ControlModifier, graph::WholeLog, true},
+            {Qt::Key_0, Qt::ControlModifier, 1, false},
+            {Qt::Key_Plus, Qt::ControlModifier, 1, false},  // nothing finer than 1:1
+            {Qt::Key_0, Qt::ControlModifier, graph::WholeLog, true},
+        };
+        for (const Step& s : steps) {
+            QTest::keyClick(&window, s.key, s.modifiers);
+            EXPECT_EQ(graph->zoom(), s.zoom) << QKeySequence(s.key).toString().toStdString();
+            EXPECT_EQ(window.action("acWholeLog")->isChecked(), s.wholeLogChecked);
+        }
+        window.close();
+    }
+    EXPECT_EQ(IniFile::Load(ini).ReadInteger("Settings", "Zoom", -1), graph::WholeLog);
+}
+
+TEST(MainFormZoom, cutsKeepTheSampleUnderTheCursorAtAnyZoom) {
+    struct Case {
+        bool left;
+        int zoom, x, count;
+    };
+    // At 4 samples a column a press at x = 154 is column 100, sample 400.
+    const Case cases[] = {
+        {false, 4, 154, 401}, {true, 4, 154, 1600}, {false, 1, 154, 101}, {false, 16, 56, 33}};
+    for (const Case& c : cases) {
+        const TempFolder folder;
+        TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        auto* graph = window.findChild<TGraphView*>(QStringLiteral("LogPaintBox"));
+        ASSERT_NE(graph, nullptr);
+        for (int i = 0; i < 2000; ++i) window.store().Append({i, i, i});
+        graph->SetZoom(c.zoom);
+        QTest::mouseClick(graph, Qt::LeftButton, Qt::NoModifier, QPoint(c.x, 100));
+        const int sample = graph->cursorSample();
+        window.action(c.left ? "acCutL" : "acCutR")->trigger();
+        EXPECT_EQ(window.store().count(), c.count) << c.zoom << " " << c.x;
+        // Cut Left keeps the cursor's sample as sample 0, Cut Right as the last one.
+        EXPECT_EQ(window.store().value(Tset, c.left ? 0 : c.count - 1), sample);
+        window.store().setModified(false);
+    }
 }
 
 }  // namespace
