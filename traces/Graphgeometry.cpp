@@ -59,13 +59,18 @@ VLine RightBorder(const Plot& plot) {
 
 int ValueHeight(int trace, std::int32_t value, int plotHeight) {
     const Scale scale = Scales[trace];
-    // Exact rational rounding in 64 bits: no overflow for any stored value, and a value that
-    // falls on a half pixel rounds up whatever the floating-point error would say.
-    const std::int64_t numerator =
-        (static_cast<std::int64_t>(value) + scale.offset) * plotHeight * 2 + scale.range;
-    if (numerator <= 0) return 0;
-    const std::int64_t height = numerator / (2 * static_cast<std::int64_t>(scale.range));
-    return static_cast<int>(std::min<std::int64_t>(height, plotHeight));
+    // Values at or beyond the ends of the scale sit on the bottom or top line.
+    const std::int64_t shifted = static_cast<std::int64_t>(value) + scale.offset;
+    if (shifted <= 0) return 0;
+    if (shifted >= scale.range) return std::max(0, plotHeight);
+    // (shifted x H + range / 2) / range rounded down: shifted x H rounded half up, so that a
+    // value on a half pixel rounds up whatever floating-point error would say. Numerator and
+    // denominator are integers far below 2^53, so both are exact doubles; a quotient of
+    // integers that is not whole lies at least 1 / (2 x range) below the next whole number,
+    // far more than the division's rounding, so its floor is exact. A double division is
+    // several times cheaper than a 64-bit integer one, and a full repaint does thousands.
+    const double numerator = static_cast<double>(shifted) * (2.0 * plotHeight) + scale.range;
+    return static_cast<int>(numerator / (2.0 * scale.range));
 }
 
 VLine TraceColumn(int trace, int column, std::int32_t value, std::int32_t previous,

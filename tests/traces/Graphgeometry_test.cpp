@@ -123,6 +123,27 @@ TEST(GraphValueHeight, ScalesRoundHalfUpAndClampToThePlot) {
     }
 }
 
+TEST(GraphValueHeight, EveryValueOfEveryScaleIsTheExactRationalRounding) {
+    // (v + offset) x H / range + 0.5 rounded down, in exact integers, clamped to 0 .. H.
+    const auto exact = [](int trace, std::int32_t value, int plotHeight) {
+        const graph::Scale scale = graph::Scales[trace];
+        const std::int64_t numerator =
+            (static_cast<std::int64_t>(value) + scale.offset) * plotHeight * 2 + scale.range;
+        if (numerator <= 0) return 0;
+        return static_cast<int>(
+            std::min<std::int64_t>(numerator / (2 * std::int64_t{scale.range}), plotHeight));
+    };
+    for (const int plotHeight : {0, 1, 371, 372, 1033, 2113, 4320}) {
+        for (int trace = 0; trace < TraceCount; ++trace) {
+            const graph::Scale scale = graph::Scales[trace];
+            for (std::int32_t v = -scale.offset - 3; v <= scale.range - scale.offset + 3; ++v) {
+                ASSERT_EQ(graph::ValueHeight(trace, v, plotHeight), exact(trace, v, plotHeight))
+                    << "trace " << trace << " value " << v << " H " << plotHeight;
+            }
+        }
+    }
+}
+
 TEST(GraphTraceColumn, JoinsThePreviousHeightToThisOneBothEndsPainted) {
     const int baseline = graph::BaselineY(LayoutPlot);  // 396
     struct Case {
