@@ -1,5 +1,7 @@
 #include "ui/Graphview.h"
 
+#include <algorithm>
+
 #include <QHelpEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
@@ -67,8 +69,8 @@ void TGraphView::RebuildImage() {
     const QSize box = size();
     if (!ImageCurrent()) image_ = graphpaint::ChartImage(box, devicePixelRatioF());
     const graph::Plot plot = this->plot();
-    // A smaller maximum may pull the position back; this repaint already uses the new one.
     factor_ = graph::ZoomFactor(zoom_, store_.count(), plot.width);
+    // A smaller maximum may pull the position back; this repaint already uses the new one.
     ApplyScrollRange(plot, this->pos());
     const int pos = this->pos();
     cursorColumn_ = graph::ClampColumn(cursorColumn_, plot.width);

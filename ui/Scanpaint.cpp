@@ -39,9 +39,17 @@ void TScanPainter::Fill(int left, int top, int right, int bottom, QRgb colour) {
     QRect span;
     if (!Span(left, top, right, bottom, span)) return;
     const QRgb pixel = colour | Opaque;
-    for (int y = span.top(); y <= span.bottom(); ++y) {
-        auto* row = reinterpret_cast<QRgb*>(bits_ + y * stride_);
-        std::fill(row + span.left(), row + span.right() + 1, pixel);
+    uchar* row = bits_ + span.top() * stride_;
+    if (span.width() == 1) {
+        // A trace column or a vertical grid line: one pixel a row, the commonest fill by far.
+        uchar* at = row + span.left() * sizeof(QRgb);
+        for (int y = span.top(); y <= span.bottom(); ++y, at += stride_)
+            *reinterpret_cast<QRgb*>(at) = pixel;
+        return;
+    }
+    for (int y = span.top(); y <= span.bottom(); ++y, row += stride_) {
+        auto* pixels = reinterpret_cast<QRgb*>(row);
+        std::fill(pixels + span.left(), pixels + span.right() + 1, pixel);
     }
 }
 
