@@ -57,7 +57,7 @@ void TGraphView::AddOverlay(std::unique_ptr<GraphOverlay> overlay) {
 
 void TGraphView::MoveCursorB(int x) {
     const int column = graph::ClampColumn(graph::MouseColumn(x), plot().width);
-    SetCursorB(pos() + column);
+    SetCursorB(graph::FirstSampleOf(pos(), column, factor_));
 }
 
 void TGraphView::RepaintAll() {
