@@ -8,6 +8,7 @@
 #include "tools/cli/Logcommand.h"
 #include "tools/cli/Paramcommands.h"
 #include "tools/cli/Stationcommands.h"
+#include "tools/cli/Tunecommand.h"
 
 const std::vector<CliCommand>& CliCommands() {
     static const std::vector<CliCommand> commands = {
@@ -18,6 +19,7 @@ const std::vector<CliCommand>& CliCommands() {
         {"log", "--out FILE [--samples N] [--period MS]", RunLog},
         {"read-params", "FILE", RunReadParams},
         {"write-params", "FILE", RunWriteParams},
+        {"tune", "--from T0 --to T1 [--max-overshoot PCT] [--minutes M] [--apply]", RunTune},
     };
     return commands;
 }
