@@ -13,6 +13,7 @@
 #include "ui/Connect.h"
 #include "ui/Graphview.h"
 #include "ui/Tracelegend.h"
+#include "ui/Tune.h"
 
 namespace {
 
@@ -41,6 +42,7 @@ constexpr ActionSpec Actions[] = {
     {"acPause", "Pause", "Alt+U", "Pause", true},
     {"acStop", "Stop", "Alt+P", "Stop", false},
     {"acSettings", "Settings...", "F9", "Settings", false},
+    {"acTune", "Tune PID...", "", "Find the heater's PID gains by step tests", false},
     {"acFreeze", "Freeze", "Alt+F", "Freeze Graph Update", true},
     {"acCursor", "C&ursor", "Alt+Y", "Cursor on/off", true},
     {"acCutL", "Cut Left", "Ctrl+L", "Cut traces on the left of cursor", false},
@@ -97,6 +99,7 @@ void TMainForm::BuildActions() {
     on("acCutL", [this] { CutLeft(); });
     on("acCutR", [this] { CutRight(); });
     on("acSettings", [this] { SettingsAction(); });
+    on("acTune", [this] { RunTuneAction(*core_, this); });
     on("acColours", [this] {
         RunColoursAction(
             config_.colours, [this] { ApplyColours(); }, this);
@@ -120,7 +123,7 @@ void TMainForm::BuildMenus() {
         {"acNew", "acOpen", "acSaveas", "-", "acExit"});
     add(menuBar()->addMenu(QStringLiteral("&Device")),
         {"acConnect", "acDisconnect", "-", "acRead", "acWrite", "-", "acParOpen", "acParSave", "-",
-         "acStart", "acPause", "acStop", "-", "acSettings"});
+         "acStart", "acPause", "acStop", "-", "acSettings", "acTune"});
     add(menuBar()->addMenu(QStringLiteral("&View")),
         {"acFreeze", "acCursor", "-", "acCutL", "acCutR", "-", "acSimulate", "-", "acColours"});
     add(menuBar()->addMenu(QStringLiteral("&Help")), {"acAbout"});
