@@ -32,11 +32,12 @@ constexpr double HoldBandOfStep = 0.01;
 constexpr double HoldSettleOfWindow = 0.25;
 constexpr double MinHoldSettleS = 1.0;
 constexpr double HoldLimitWindows = 1.5;
-// A step test ends early once the tip passes `toC` by this many times the overshoot limit,
-// within these bounds in °C.
-constexpr double GuardOfLimit = 1.5;
+// A step test ends early once the tip, past `toC`, is headed beyond the overshoot limit (at
+// least this many °C): such gains have lost already, and on a heater with a long dead time the
+// power already on its way would carry it much further.
+// It stays 5 °C short of the run's own overheat limit whatever overshoot is allowed.
 constexpr double GuardMinC = 2.0;
-constexpr double GuardMaxC = 15.0;
+constexpr double GuardMaxC = 20.0;
 // The search starts from the station's gains divided by this: on a heater with a long dead
 // time gains that suit a quick one oscillate hard, while gentle gains are safe on any.
 constexpr double StartDivisor = 16.0;
@@ -250,11 +251,9 @@ Experiment Tuner::RunStep(const Gains& gains) {
     std::vector<double> setpoint{options_.fromC}, response{last.tget}, power{last.power};
     station_.SetT(Tenths(options_.toC), 0);
     const double stepAtS = clock_.Now();
-    // Gains that overshoot this far have lost already: the test ends and the tip cools, long
-    // before the run's own overheat limit.
     const double guardC =
         options_.toC +
-        std::clamp(GuardOfLimit * options_.maxOvershootPct / 100.0 * step, GuardMinC, GuardMaxC);
+        std::clamp(options_.maxOvershootPct / 100.0 * step, GuardMinC, GuardMaxC);
     while (clock_.Now() - stepAtS < windowS_) {
         const Reading r = Next();
         setpoint.push_back(options_.toC);
