@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "core/Gainsearch.h"
+#include "core/Tuneresult.h"
 
 namespace {
 
@@ -107,6 +108,29 @@ TEST(GainSearch, outOfTestsItKeepsTheBestSoFar) {
         EXPECT_EQ(tests, allowed);
         EXPECT_EQ(found, bestSeen) << allowed;
     }
+}
+
+TEST(BestExperiment, ranksLikeTheSearchAndLeavesOutTheConfirmingStep) {
+    const auto step = [](double itae, double overshoot, bool confirming = false) {
+        Experiment e;
+        e.figures.itae = itae;
+        e.figures.overshootPercent = overshoot;
+        e.confirming = confirming;
+        return e;
+    };
+    struct Case {
+        std::vector<Experiment> experiments;
+        int best;
+    };
+    const std::vector<Case> cases = {
+        {{}, -1},
+        {{step(50, 2), step(40, 3), step(45, 1)}, 1},
+        {{step(50, 2), step(10, 12), step(45, 1)}, 2},
+        {{step(10, 30), step(90, 15)}, 1},
+        {{step(50, 2), step(5, 0, true)}, 0},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(BestExperiment(cases[i].experiments, 10), cases[i].best) << i;
 }
 
 }  // namespace
