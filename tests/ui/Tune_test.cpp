@@ -94,7 +94,8 @@ TEST(TuneForm, aRunThatEndsWithoutAProposalRestoresAndOffersNothing) {
     EXPECT_TRUE(Child<QPushButton>(form, "btStart")->isEnabled());
     EXPECT_EQ(LastData(station, SetPIDH), StationGains);
     EXPECT_EQ(LastData(station, SetT), StationSetT);
-    EXPECT_EQ(form.result()->abortReason, "the time cap left no room for a single step test");
+    EXPECT_NE(form.result()->abortReason.find("time cap"), std::string::npos)
+        << form.result()->abortReason;
 }
 
 TEST(TuneForm, cancelDuringARunStopsItAndRestoresButKeepsTheDialog) {

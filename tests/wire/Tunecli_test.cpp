@@ -41,13 +41,13 @@ TEST(CliTune, refusesWhatItCannotRunWithTheUsage) {
 
 TEST(CliTune, aRunCutShortSaysWhyAndLeavesTheStationAsItWas) {
     StationProcess station({.model = "KRT-51", .extra = {"--tip-lag", "1.5"}});
-    // Six seconds: time to measure the heater, no room for a step test.
+    // Six seconds: time to measure the heater, no room for a step test (or, on a slow
+    // machine, not even the time to measure it).
     const ProcessResult r =
         Cli({"--port", station.Link(), "tune", "--from", "200", "--to", "300", "--minutes", "0.1"});
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.err.find("tune aborted: the time cap left no room for a single step test"),
-              std::string::npos)
-        << r.err;
+    EXPECT_NE(r.err.find("tavolin-cli: tune aborted: "), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("time cap"), std::string::npos) << r.err;
     EXPECT_EQ(r.out,
               "start_kp=40\nstart_ki=10\nstart_kd=5\ntests=0\napplied=0\nrestored=1\n"
               "minutes=" +
