@@ -1,6 +1,7 @@
 #include "core/Tuner.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
@@ -48,13 +49,13 @@ constexpr double RestoreRetryS = 1.0;
 // Gains to start from when the station's own do nothing.
 constexpr Gains DefaultStart = {2, 1, 1};
 
+// "." as the decimal separator whatever the locale (the window sets the user's).
 std::string Number(double value, int decimals) {
-    const double scale = std::pow(10.0, decimals);
-    const double rounded = std::round(value * scale) / scale;
-    std::string text = std::to_string(rounded);
-    const auto dot = text.find('.');
-    if (dot != std::string::npos) text.resize(decimals == 0 ? dot : dot + 1 + decimals);
-    return text;
+    char buffer[64];
+    const auto end =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals)
+            .ptr;
+    return std::string(buffer, end);
 }
 
 std::string GainsText(const PidGains& g) {
@@ -252,8 +253,7 @@ Experiment Tuner::RunStep(const Gains& gains) {
     station_.SetT(Tenths(options_.toC), 0);
     const double stepAtS = clock_.Now();
     const double guardC =
-        options_.toC +
-        std::clamp(options_.maxOvershootPct / 100.0 * step, GuardMinC, GuardMaxC);
+        options_.toC + std::clamp(options_.maxOvershootPct / 100.0 * step, GuardMinC, GuardMaxC);
     while (clock_.Now() - stepAtS < windowS_) {
         const Reading r = Next();
         setpoint.push_back(options_.toC);

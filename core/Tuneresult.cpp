@@ -19,11 +19,11 @@ void CheckTuneOptions(const TuneOptions& o) {
     if (!(o.fromC >= 0 && o.toC <= HottestSetPointC))
         throw std::invalid_argument("the temperatures must lie within 0..480 °C");
     if (!(o.toC - o.fromC >= 5.0))
-        throw std::invalid_argument("--to must lie at least 5 °C above --from");
+        throw std::invalid_argument("to must lie at least 5 °C above from");
     if (!(o.maxOvershootPct >= 0 && o.maxOvershootPct <= 100))
-        throw std::invalid_argument("--max-overshoot must lie within 0..100 %");
+        throw std::invalid_argument("the maximum overshoot must lie within 0..100 %");
     if (!(o.minutes > 0 && o.minutes <= 24 * 60))
-        throw std::invalid_argument("--minutes must lie within 0..1440");
+        throw std::invalid_argument("the time cap must lie within 0..1440 minutes");
     if (!(o.periodS >= 0.02 && o.periodS <= 0.5))
         throw std::invalid_argument("the sample period must lie within 20..500 ms");
 }
