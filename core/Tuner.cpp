@@ -83,11 +83,16 @@ TuneResult Tuner::Run(const TuneOptions& options) {
     deadlineS_ = startS + options.minutes * SecondsPerMinute;
     nextS_ = startS;
     stopsAtStart_ = clock_.Stops();
+    // Nothing is changed before the start has been read, so nothing needs restoring.
     try {
         ReadStart();
+    } catch (const Abort& abort) {
+        result_.abortReason = abort.reason;
     } catch (const EInOutError& e) {
-        // Nothing was changed yet, so nothing needs restoring.
         result_.abortReason = std::string("link error: ") + e.what();
+    }
+    if (!result_.abortReason.empty()) {
+        observer_.Progress("aborted: " + result_.abortReason);
         result_.restored = true;
         return result_;
     }

@@ -184,6 +184,17 @@ TEST(Tuner, aLinkErrorBeforeAnythingWasSentChangesNothing) {
     EXPECT_TRUE(st.setPids.empty());
 }
 
+TEST(Tuner, aStationWithoutPowerIsLeftAlone) {
+    SimStation st(Plants[0].heater);
+    st.inputs.plim = 0;
+    Log log;
+    Tuner tuner(st, st, log);
+    const TuneResult r = tuner.Run(Options());
+    EXPECT_EQ(r.abortReason, "the station's power limit is 0 %");
+    EXPECT_TRUE(st.setTs.empty());
+    EXPECT_TRUE(st.setPids.empty());
+}
+
 TEST(Tuner, refusesOptionsItCannotRun) {
     const std::vector<TuneOptions> cases = {
         {.fromC = 300, .toC = 200},
