@@ -15,6 +15,7 @@
 #include "ui/Referenceview.h"
 #include "ui/Settings.h"
 #include "ui/Tracelegend.h"
+#include "ui/Tune.h"
 
 namespace {
 
@@ -45,6 +46,7 @@ constexpr ActionSpec Actions[] = {
     {"acPause", "Pause", "Alt+U", "Pause", true},
     {"acStop", "Stop", "Alt+P", "Stop", false},
     {"acSettings", "Settings...", "F9", "Settings", false},
+    {"acTune", "Tune PID...", "", "Find the heater's PID gains by step tests", false},
     {"acFreeze", "Freeze", "Alt+F", "Freeze Graph Update", true},
     {"acCursor", "C&ursor", "Alt+Y", "Cursor on/off", true},
     {"acZoomIn", "Zoom In", "Ctrl++", "Fewer samples a column", false},
@@ -119,6 +121,7 @@ void TMainForm::BuildActions() {
     on("acCutL", [this] { CutLeft(); });
     on("acCutR", [this] { CutRight(); });
     on("acSettings", [this] { SettingsAction(); });
+    on("acTune", [this] { RunTuneAction(*core_, this); });
     on("acColours", [this] {
         RunColoursAction(
             config_.colours, [this] { ApplyColours(); }, this);
@@ -147,7 +150,7 @@ void TMainForm::BuildMenus() {
         {"acNew", "acOpen", "acSaveas", "-", "acRefOpen", "acRefClear", "-", "acExit"});
     add(menuBar()->addMenu(QStringLiteral("&Device")),
         {"acConnect", "acDisconnect", "-", "acRead", "acWrite", "-", "acParOpen", "acParSave", "-",
-         "acStart", "acPause", "acStop", "-", "acSettings"});
+         "acStart", "acPause", "acStop", "-", "acSettings", "acTune"});
     add(menuBar()->addMenu(QStringLiteral("&View")),
         {"acFreeze", "acCursor", "-", "acZoomIn", "acZoomOut", "acWholeLog", "-", "acCutL",
          "acCutR", "-", "acSimulate", "-", "acColours", "-", "acAnalysis", "acLinkStats"});

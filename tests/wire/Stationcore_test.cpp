@@ -218,6 +218,25 @@ TEST(StationOptions, parsesEveryOption) {
     EXPECT_FALSE(o.faults.onlyRequests->Contains(5));
 }
 
+TEST(StationOptions, heaterOptionsSetThePlantAndDefaultToTheOldStation) {
+    const StationOptions plain = ParseStationOptions({"--link", "/x"});
+    EXPECT_DOUBLE_EQ(plain.plant.lagS, 4.0);
+    EXPECT_DOUBLE_EQ(plain.plant.gainCPerPct, 4.8);
+    EXPECT_DOUBLE_EQ(plain.plant.deadTimeS, 0.0);
+    EXPECT_DOUBLE_EQ(plain.plant.ambientC, 25.0);
+    EXPECT_DOUBLE_EQ(plain.plant.tgetNoiseC, 0.3);
+    EXPECT_DOUBLE_EQ(plain.plant.pidScale, 1.0);
+    const StationOptions o = ParseStationOptions(
+        {"--link", "/x", "--tip-lag", "12.5", "--heater-gain", "3", "--dead-time", "1.5",
+         "--ambient", "20", "--tget-noise", "0", "--pid-scale", "0.1"});
+    EXPECT_DOUBLE_EQ(o.plant.lagS, 12.5);
+    EXPECT_DOUBLE_EQ(o.plant.gainCPerPct, 3.0);
+    EXPECT_DOUBLE_EQ(o.plant.deadTimeS, 1.5);
+    EXPECT_DOUBLE_EQ(o.plant.ambientC, 20.0);
+    EXPECT_DOUBLE_EQ(o.plant.tgetNoiseC, 0.0);
+    EXPECT_DOUBLE_EQ(o.plant.pidScale, 0.1);
+}
+
 TEST(StationOptions, refusesWhatItCannotRun) {
     const std::vector<std::vector<std::string>> cases = {
         {},
@@ -234,6 +253,10 @@ TEST(StationOptions, refusesWhatItCannotRun) {
         {"--link", "/x", "--identity", std::string(250, 'K')},
         {"--link", "/x", "--wire-baud", "0"},
         {"--link", "/x", "--frobnicate"},
+        {"--link", "/x", "--tip-lag", "0"},
+        {"--link", "/x", "--dead-time", "-1"},
+        {"--link", "/x", "--pid-scale", "0"},
+        {"--link", "/x", "--tget-noise", "loud"},
     };
     for (const auto& args : cases) {
         EXPECT_THROW(ParseStationOptions(args), UsageError) << ::testing::PrintToString(args);

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #include "tools/station/Stationmodel.h"
 
@@ -122,6 +124,59 @@ TEST(StationModel, aSeedAndTheElapsedTimesFixTheReadings) {
         differs |= !(ra == other.ReadHeat(in));
     }
     EXPECT_TRUE(differs) << "another seed gives other noise";
+}
+
+TEST(StationModel, plantOptionsShapeTheOpenLoopResponse) {
+    struct Case {
+        const char* name;
+        HeaterPlant plant;
+        double afterS;
+        double tipC;  // at 50 % power, `afterS` after switching it on
+    };
+    const std::vector<Case> cases = {
+        {"defaults", {}, 4.0, 25.0 + 240.0 * (1.0 - std::exp(-1.0))},
+        {"faster lag", {.lagS = 1.0}, 1.0, 25.0 + 240.0 * (1.0 - std::exp(-1.0))},
+        {"half the gain", {.gainCPerPct = 2.4}, 60.0, 25.0 + 120.0},
+        {"warmer room", {.ambientC = 40.0}, 60.0, 40.0 + 240.0},
+        // Nothing for the dead time, then the same lag shifted by it.
+        {"dead time, before", {.deadTimeS = 2.0}, 1.9, 25.0},
+        {"dead time, after", {.deadTimeS = 2.0}, 6.0, 25.0 + 240.0 * (1.0 - std::exp(-1.0))},
+    };
+    for (const auto& c : cases) {
+        StationModel model(1, c.plant);
+        const auto in = HeaterOnly(0, false, 500);
+        model.Advance(in, milliseconds(static_cast<int>(c.afterS * 1000)));
+        EXPECT_NEAR(model.TipC(), c.tipC, 1.0) << c.name;
+    }
+}
+
+TEST(StationModel, noiseOnTgetHasTheGivenWidth) {
+    for (const double width : {0.0, 0.3, 5.0}) {
+        StationModel model(7, {.tgetNoiseC = width});
+        const auto in = HeaterOnly(0, false);
+        double low = 1e9, high = -1e9;
+        for (int i = 0; i < 2000; ++i) {
+            const double tget = model.ReadHeat(in).Tget / 10.0;
+            low = std::min(low, tget);
+            high = std::max(high, tget);
+        }
+        EXPECT_LE(high - low, 2 * width + 0.2) << width;
+        EXPECT_GE(high - low, 2 * width * 0.8 - 0.1) << width;
+    }
+}
+
+TEST(StationModel, pidScaleMultipliesWhatEachGainUnitIsWorth) {
+    // A proportional gain alone holds the tip below its set point by the error that gives the
+    // power it needs; ten times the worth per unit is ten times the loop gain.
+    const auto holdError = [](double scale, std::int32_t kp) {
+        StationModel model(1, {.tgetNoiseC = 0.0, .pidScale = scale});
+        auto in = HeaterOnly(3000, true);
+        in.heaterPid = {.Kp = kp, .Ki = 0, .Kd = 0, .Enable = true};
+        model.Advance(in, seconds(60));
+        return 300.0 - model.TipC();
+    };
+    EXPECT_NEAR(holdError(0.1, 40), holdError(1.0, 4), 0.05);
+    EXPECT_GT(holdError(0.1, 4), 5 * holdError(1.0, 4));
 }
 
 }  // namespace

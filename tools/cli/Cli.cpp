@@ -9,6 +9,7 @@
 #include "tools/cli/Logcommand.h"
 #include "tools/cli/Paramcommands.h"
 #include "tools/cli/Stationcommands.h"
+#include "tools/cli/Tunecommand.h"
 
 const std::vector<CliCommand>& CliCommands() {
     static const std::vector<CliCommand> commands = {
@@ -20,6 +21,7 @@ const std::vector<CliCommand>& CliCommands() {
         {"read-params", "FILE", RunReadParams},
         {"write-params", "FILE", RunWriteParams},
         {"analyze", "FILE [--from S] [--to S] [--trace Tget|Vget] [--band X]", RunAnalyze},
+        {"tune", "--from T0 --to T1 [--max-overshoot PCT] [--minutes M] [--apply]", RunTune},
     };
     return commands;
 }

@@ -38,6 +38,7 @@ bool StopSignals::WaitUntil(Clock::time_point deadline) {
         const timespec timeout = Timespec(left);
         if (::sigtimedwait(&stopSet_, nullptr, &timeout) > 0) {
             stopped_ = true;
+            ++count_;
         } else if (errno == EAGAIN) {
             return false;
         } else if (errno != EINTR) {
@@ -45,4 +46,18 @@ bool StopSignals::WaitUntil(Clock::time_point deadline) {
         }
     }
     return true;
+}
+
+bool StopSignals::WaitForNextUntil(Clock::time_point deadline) {
+    for (;;) {
+        const auto left = std::max(Clock::duration::zero(), deadline - Clock::now());
+        const timespec timeout = Timespec(left);
+        if (::sigtimedwait(&stopSet_, nullptr, &timeout) > 0) {
+            stopped_ = true;
+            ++count_;
+            return true;
+        }
+        if (errno == EAGAIN) return false;
+        if (errno != EINTR) throw std::system_error(errno, std::generic_category(), "sigtimedwait");
+    }
 }

@@ -23,10 +23,16 @@ class StopSignals {
     /// Returns true as soon as a stop signal has come, now or at an earlier wait. Throws
     /// std::system_error when the wait itself fails.
     bool WaitUntil(Clock::time_point deadline);
+    /// Waits until `deadline` for one more stop signal, whether or not one came before;
+    /// returns whether it came. Throws std::system_error when the wait itself fails.
+    bool WaitForNextUntil(Clock::time_point deadline);
     bool stopped() const noexcept { return stopped_; }
+    /// How many stop signals have been taken.
+    int count() const noexcept { return count_; }
 
   private:
     sigset_t stopSet_{};
     sigset_t previous_{};
     bool stopped_ = false;
+    int count_ = 0;
 };

@@ -42,7 +42,8 @@ int Serve(const StationOptions& options) {
     StationLog log(options.logPath);
     PtyLine line(pty.Master(), stop.get());
     line.SetBaud(options.wireBaud);
-    Station station(options.kind, options.identity, options.seed ^ PhysicsSeedMix);
+    Station station(options.kind, options.identity, options.seed ^ PhysicsSeedMix,
+                    options.plant);
     FaultPlan faults(options.faults);
     std::optional<std::chrono::milliseconds> step;
     if (options.simStepMs) step = std::chrono::milliseconds(*options.simStepMs);

@@ -31,6 +31,14 @@ double ParseProbability(const std::string& option, const std::string& text) {
     return p;
 }
 
+double ParseReal(const std::string& option, const std::string& text, double low, double high) {
+    const double value = ParseNumber<double>(option, text);
+    if (!(value >= low && value <= high))
+        throw UsageError(option + ": " + text + " is outside " + std::to_string(low) + ".." +
+                         std::to_string(high));
+    return value;
+}
+
 RequestRange ParseRange(const std::string& option, const std::string& text) {
     const auto dash = text.find('-');
     RequestRange r;
@@ -83,6 +91,30 @@ const std::map<std::string, Setter>& ValueOptions() {
         {"--sim-step",
          [](StationOptions& o, const std::string& v) {
              o.simStepMs = ParseInt("--sim-step", v, 0, 3'600'000);
+         }},
+        {"--tip-lag",
+         [](StationOptions& o, const std::string& v) {
+             o.plant.lagS = ParseReal("--tip-lag", v, 0.05, 3600.0);
+         }},
+        {"--heater-gain",
+         [](StationOptions& o, const std::string& v) {
+             o.plant.gainCPerPct = ParseReal("--heater-gain", v, 0.0, 100.0);
+         }},
+        {"--dead-time",
+         [](StationOptions& o, const std::string& v) {
+             o.plant.deadTimeS = ParseReal("--dead-time", v, 0.0, 60.0);
+         }},
+        {"--ambient",
+         [](StationOptions& o, const std::string& v) {
+             o.plant.ambientC = ParseReal("--ambient", v, -40.0, 100.0);
+         }},
+        {"--tget-noise",
+         [](StationOptions& o, const std::string& v) {
+             o.plant.tgetNoiseC = ParseReal("--tget-noise", v, 0.0, 50.0);
+         }},
+        {"--pid-scale",
+         [](StationOptions& o, const std::string& v) {
+             o.plant.pidScale = ParseReal("--pid-scale", v, 0.001, 1000.0);
          }},
         {"--noise", [](StationOptions& o,
                        const std::string& v) { o.faults.noise = ParseProbability("--noise", v); }},
@@ -153,7 +185,8 @@ StationOptions ParseStationOptions(const std::vector<std::string>& args) {
 
 const char* StationUsage() {
     return "usage: tavolin-station --link PATH [--model KRF-51|KRT-51] [--identity TEXT]\n"
-           "       [--wire-baud N] [--seed N] [--log FILE] [--sim-step MS] [fault options]\n";
+           "       [--wire-baud N] [--seed N] [--log FILE] [--sim-step MS] [heater options]\n"
+           "       [fault options]\n";
 }
 
 const char* StationHelp() {
@@ -169,6 +202,14 @@ and serves WAKE requests at address 0 until SIGINT or SIGTERM, then removes PATH
   --seed N             seed of the faults and of the readings' noise (default 1)
   --log FILE           one line per request and reply:  RX|TX <cmd hex> [tags] | <frame hex>
   --sim-step MS        each request advances the physics by MS ms instead of the wall clock
+
+The heater (defaults: the station as it always was):
+  --tip-lag S          thermal time constant of the tip in seconds (4)
+  --heater-gain G      static gain: °C above ambient per % of heater power (4.8)
+  --dead-time S        delay in seconds between the power and its effect on the tip (0)
+  --ambient C          ambient temperature: where the tip cools to, and the cold junction (25)
+  --tget-noise C       half width of the noise on Tget in °C (0.3)
+  --pid-scale X        physical worth of one unit of each heater PID gain, x the default (1)
 
 Faults (probabilities per reply, 0..1, drawn from --seed):
   --noise P            noise bytes (never C0) before the reply   --noise-max N  at most N (64)

@@ -8,6 +8,7 @@
 
 #include "link/Records.h"
 #include "tools/station/Faults.h"
+#include "tools/station/Stationmodel.h"
 
 /// A command line the station cannot run with; the message says which argument.
 class UsageError : public std::runtime_error {
@@ -25,6 +26,7 @@ struct StationOptions {
     std::string logPath;
     std::optional<int> simStepMs;  // time per request instead of the wall clock
     FaultOptions faults;
+    HeaterPlant plant;
 };
 
 /// Parses the arguments after the program name. Throws UsageError.

@@ -51,10 +51,11 @@ std::string DefaultIdentity(DeviceKind kind) {
 
 }  // namespace
 
-Station::Station(DeviceKind kind, std::string identity, std::uint32_t seed)
+Station::Station(DeviceKind kind, std::string identity, std::uint32_t seed,
+                 const HeaterPlant& plant)
     : kind_(kind),
       identity_(identity.empty() ? DefaultIdentity(kind) : std::move(identity)),
-      model_(seed) {}
+      model_(seed, plant) {}
 
 bool Station::RepliesWithoutErrorCode(std::uint8_t command) noexcept {
     return command == Echo || command == GetInfo;

@@ -22,7 +22,8 @@ class Station {
     static constexpr std::uint8_t BadParameter = 4;
 
     /// `identity` empty gives "<model> Emulator v1".
-    Station(DeviceKind kind, std::string identity, std::uint32_t seed);
+    Station(DeviceKind kind, std::string identity, std::uint32_t seed,
+            const HeaterPlant& plant = {});
 
     /// True for the commands whose reply carries no error code byte (2 echo, 3 identity).
     static bool RepliesWithoutErrorCode(std::uint8_t command) noexcept;

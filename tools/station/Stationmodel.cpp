@@ -5,9 +5,6 @@
 
 namespace {
 
-// Heater: full power holds the tip this far above room temperature; the lag's time constant.
-constexpr double FullPowerRiseC = 480.0;
-constexpr double TipLagS = 4.0;
 // Heater PID: each gain unit is worth this much output.
 constexpr double HeaterKpPctPerC = 0.5;
 constexpr double HeaterKiPctPerCs = 0.1;
@@ -24,7 +21,6 @@ constexpr double FanKdPwmSPerRpm = 0.005;
 constexpr double DerivativeFilterS = 0.2;
 
 // Reading noise.
-constexpr double TipNoiseC = 0.3;
 constexpr double ColdJunctionNoiseC = 0.2;
 constexpr double FanNoiseRpm = 5.0;
 constexpr int PllErrJitterUs = 3;
@@ -59,7 +55,22 @@ double Filtered(double previous, double sample, double dt) {
 
 }  // namespace
 
-StationModel::StationModel(std::uint32_t seed) : noise_(seed) {}
+StationModel::StationModel(std::uint32_t seed, const HeaterPlant& plant)
+    : plant_(plant),
+      noise_(seed),
+      powerLine_(static_cast<std::size_t>(
+                     std::lround(plant.deadTimeS / std::chrono::duration<double>(Step).count())),
+                 0.0),
+      tipC_(plant.ambientC),
+      lastMeasuredC_(plant.ambientC) {}
+
+double StationModel::DelayedPowerPct(double appliedPct) {
+    if (powerLine_.empty()) return appliedPct;
+    const double arriving = powerLine_[powerLineAt_];
+    powerLine_[powerLineAt_] = appliedPct;
+    powerLineAt_ = (powerLineAt_ + 1) % powerLine_.size();
+    return arriving;
+}
 
 double StationModel::MeasuredC(const Inputs& in) const noexcept {
     return tipC_ * (in.gain / Thousandth) + in.shift / Tenth;
@@ -82,9 +93,11 @@ void StationModel::StepHeater(const Inputs& in, double dt) {
     lastMeasuredC_ = measured;
     if (in.heaterPid.Enable) {
         const double error = in.tset / Tenth - measured;
-        const double p = in.heaterPid.Kp * HeaterKpPctPerC * error;
-        const double d = -in.heaterPid.Kd * HeaterKdPctSPerC * heaterSlope_;
-        const double integral = heaterIntegral_ + in.heaterPid.Ki * HeaterKiPctPerCs * error * dt;
+        const double scale = plant_.pidScale;
+        const double p = in.heaterPid.Kp * scale * HeaterKpPctPerC * error;
+        const double d = -in.heaterPid.Kd * scale * HeaterKdPctSPerC * heaterSlope_;
+        const double integral =
+            heaterIntegral_ + in.heaterPid.Ki * scale * HeaterKiPctPerCs * error * dt;
         // The integral grows only while the output is not saturated, so it cannot wind up.
         if (p + integral + d > 0.0 && p + integral + d < limit)
             heaterIntegral_ = std::clamp(integral, 0.0, limit);
@@ -93,8 +106,8 @@ void StationModel::StepHeater(const Inputs& in, double dt) {
         heaterIntegral_ = 0.0;
         powerPct_ = ManualPowerPct(in);
     }
-    const double target = RoomC + FullPowerRiseC * powerPct_ / 100.0;
-    tipC_ += (target - tipC_) * dt / TipLagS;
+    const double target = plant_.ambientC + plant_.gainCPerPct * DelayedPowerPct(powerPct_);
+    tipC_ += (target - tipC_) * dt / plant_.lagS;
 }
 
 void StationModel::StepFan(const Inputs& in, double dt) {
@@ -119,8 +132,8 @@ void StationModel::StepFan(const Inputs& in, double dt) {
 HeatStatus StationModel::ReadHeat(const Inputs& in) {
     HeatStatus s;
     s.Tset = in.tset & WordMax;
-    s.Tget = ToWord((MeasuredC(in) + noise_.Jitter(TipNoiseC)) * Tenth);
-    s.Tcj = ToWord((RoomC + noise_.Jitter(ColdJunctionNoiseC)) * Tenth);
+    s.Tget = ToWord((MeasuredC(in) + noise_.Jitter(plant_.tgetNoiseC)) * Tenth);
+    s.Tcj = ToWord((plant_.ambientC + noise_.Jitter(ColdJunctionNoiseC)) * Tenth);
     s.Power = ToWord((in.heaterPid.Enable ? powerPct_ : ManualPowerPct(in)) * Tenth);
     s.PllErr = noise_.Between(-PllErrJitterUs, PllErrJitterUs);
     s.PllPer = PllPeriodUs + noise_.Between(-PllPeriodJitterUs, PllPeriodJitterUs);

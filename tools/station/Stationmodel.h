@@ -2,9 +2,21 @@
 
 #include <chrono>
 #include <cstdint>
+#include <vector>
 
 #include "link/Records.h"
 #include "tools/station/Random.h"
+
+/// The heater as a plant: what the tip does with the power it gets, and how the station's
+/// integer PID gains act on it. The defaults are the station the emulator has always been.
+struct HeaterPlant {
+    double lagS = 4.0;         ///< thermal time constant of the tip
+    double gainCPerPct = 4.8;  ///< static gain: °C above ambient per % of power
+    double deadTimeS = 0.0;    ///< delay between the power and its first effect on the tip
+    double ambientC = 25.0;    ///< where the tip rests without power; the cold junction too
+    double tgetNoiseC = 0.3;   ///< half width of the uniform noise on the Tget reading
+    double pidScale = 1.0;     ///< physical worth of one unit of each heater PID gain
+};
 
 /// The station's physics: a tip heated through a first-order thermal lag, a fan that follows
 /// its drive, and the mains PLL. The dynamics are integrated in fixed steps and are exact for a
@@ -28,7 +40,7 @@ class StationModel {
     static constexpr double RoomC = 25.0;
     static constexpr std::chrono::microseconds Step{10'000};
 
-    explicit StationModel(std::uint32_t seed);
+    explicit StationModel(std::uint32_t seed, const HeaterPlant& plant = {});
 
     /// Integrates `elapsed` time under `inputs`; a remainder below one step is carried over.
     void Advance(const Inputs& inputs, std::chrono::microseconds elapsed);
@@ -46,8 +58,14 @@ class StationModel {
     void StepFan(const Inputs& in, double dt);
     double MeasuredC(const Inputs& in) const noexcept;
 
+    /// The power that reaches the tip now, `deadTimeS` after it was applied.
+    double DelayedPowerPct(double appliedPct);
+
+    HeaterPlant plant_;
     Random noise_;
     std::chrono::microseconds carry_{0};
+    std::vector<double> powerLine_;  // ring of the powers in flight through the dead time
+    std::size_t powerLineAt_ = 0;
     double tipC_ = RoomC;
     double powerPct_ = 0.0;
     double heaterIntegral_ = 0.0;
