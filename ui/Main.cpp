@@ -81,7 +81,11 @@ TMainForm::TMainForm(std::filesystem::path configPath, std::string defaultDataDi
     healthTimer_.start(HealthRefreshMs);
 }
 
-TMainForm::~TMainForm() = default;
+TMainForm::~TMainForm() {
+    // The dock reports its hiding while QMainWindow's destructor tears it down, when this
+    // window is no longer a TMainForm.
+    analysis_->disconnect(this);
+}
 
 QWidget* TMainForm::BuildCentralArea() {
     auto* central = new QWidget(this);
