@@ -4,6 +4,13 @@
 
 void Acquisition::Tick(SampleSpacing::Clock::time_point started) {
     tickStart_ = started;
+    const int before = store_.count();
+    PollOrReconnect();
+    // A recording's tick that stored nothing: a failed poll, a reconnect, a station away.
+    if (state_ == AcqState::Running && store_.count() == before) spacing_.Missed();
+}
+
+void Acquisition::PollOrReconnect() {
     if (connection_.onLine()) {
         try {
             PollStation();

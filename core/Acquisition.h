@@ -85,6 +85,7 @@ class Acquisition {
     static constexpr double SimulationStep = 0.05;
 
   private:
+    void PollOrReconnect();
     void PollStation();
     void SimulateOffLine();
     void AfterAppend(bool draw);

@@ -20,7 +20,6 @@ void SampleSpacing::Appended(Clock::time_point tickStart) {
         total_ += tickStart - last_;
         ++gaps_;
         if (gapMs > setPeriodMs_ * (1 + KeptTolerance)) ++overruns_;
-        if (gapMs >= setPeriodMs_ * MissedGapPeriods) ++missed_;
     }
     last_ = tickStart;
     hasLast_ = true;

@@ -13,9 +13,6 @@ class SampleSpacing {
 
     /// A mean within this share of the set period keeps the set period.
     static constexpr double KeptTolerance = 0.01;
-    /// A gap this many periods long or more spans at least one tick that appended nothing.
-    static constexpr double MissedGapPeriods = 1.5;
-
     /// A new, empty recording polled every `setPeriodMs` (> 0).
     void Begin(int setPeriodMs);
     /// The next sample does not follow the last one in time (Pause): the time between them
@@ -23,6 +20,8 @@ class SampleSpacing {
     void Break() noexcept { hasLast_ = false; }
     /// A sample was appended by the tick that started at `tickStart`.
     void Appended(Clock::time_point tickStart);
+    /// A tick of the recording appended nothing: the poll failed or the station was away.
+    void Missed() noexcept { ++missed_; }
 
     int setPeriodMs() const noexcept { return setPeriodMs_; }
     /// Gaps measured so far: appended samples minus one per stretch between breaks.
@@ -31,7 +30,7 @@ class SampleSpacing {
     double meanMs() const noexcept;
     /// Gaps longer than the set period by more than the tolerance: ticks that overran.
     int overruns() const noexcept { return overruns_; }
-    /// Gaps that span at least one tick without a sample: failed polls, reconnects.
+    /// Ticks of the recording that appended nothing: failed polls, reconnects.
     int missed() const noexcept { return missed_; }
 
     /// The mean lies within 1 % of the set period (or nothing was measured yet).

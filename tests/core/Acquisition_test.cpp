@@ -198,6 +198,26 @@ TEST_F(TimedCore, aPauseIsNoGapAndAFreshRecordingMeasuresAfresh) {
     EXPECT_EQ(loop().spacing().gaps(), 9);
 }
 
+TEST_F(TimedCore, ticksThatStoreNothingAreTheLinesFaults) {
+    loop().SetSamplePeriod(40);
+    loop().Start();
+    Ticks(5, 40000);
+    loop().options().simulate = false;  // the station is away for two ticks
+    Ticks(2, 40000);
+    loop().options().simulate = true;
+    Ticks(5, 40000);
+    EXPECT_EQ(app.store().count(), 10);
+    EXPECT_EQ(loop().spacing().missed(), 2);
+    EXPECT_EQ(loop().recordPeriodMs(), 49) << "nine gaps over 440 ms";
+    const PeriodNotice notice = NoticeOf(loop(), DeviceKind::Krf51);
+    EXPECT_EQ(notice.text, "40 ms not kept: 48.9 ms");
+    EXPECT_EQ(notice.cause, "line faults");
+
+    loop().Pause();
+    Ticks(3, 40000);
+    EXPECT_EQ(loop().spacing().missed(), 2) << "paused ticks miss nothing";
+}
+
 TEST_F(TimedCore, aPeriodSetDuringARecordingWaitsForStop) {
     loop().SetSamplePeriod(100);
     loop().Start();
