@@ -17,12 +17,12 @@
 
 #include "core/Appcore.h"
 #include "files/Config.h"
-#include "tests/ui/Onmodal.h"
-#include "ui/Settings.h"
 #include "support/Fakeserialline.h"
 #include "support/Stationprocess.h"
 #include "tests/core/Fakepanelview.h"
+#include "tests/ui/Onmodal.h"
 #include "ui/Floatedit.h"
+#include "ui/Settings.h"
 
 namespace {
 
@@ -363,6 +363,29 @@ TEST(SettingsFormStation, samplePeriodShowsItsItemOrStaysWhenNoItemStandsForIt) 
         if (c.pick >= 0) sample.setCurrentIndex(c.pick);
         Button(form, "btOk").click();
         EXPECT_EQ(config.samplePeriodMs, c.stored) << c.periodMs << " pick " << c.pick;
+    }
+}
+
+TEST(SettingsFormStation, theSampleListMarksPeriodsTooFastForTheModelAndKeepsThemSelectable) {
+    struct Case {
+        const char* model;
+        const char* first;
+    };
+    for (const Case& c : {Case{"KRF-51", "20 ms (too fast for KRF-51)"}, Case{"KRT-51", "20 ms"}}) {
+        StationProcess station({.model = c.model});
+        Core core;
+        core.ConnectTo(station);
+        Config config;
+        config.samplePeriodMs = 100;
+        TSettingsForm form(core.app, config);
+        QComboBox& sample = Child<QComboBox>(form, "cbSample");
+        EXPECT_EQ(sample.itemText(0), c.first) << c.model;
+        EXPECT_EQ(sample.itemText(1), "40 ms") << c.model;
+        EXPECT_EQ(sample.itemData(0, Qt::ToolTipRole).toString().isEmpty(),
+                  std::string(c.model) == "KRT-51");
+        sample.setCurrentIndex(0);
+        Button(form, "btOk").click();
+        EXPECT_EQ(config.samplePeriodMs, 20) << c.model;
     }
 }
 
