@@ -14,11 +14,14 @@ cli="$build/tools/cli/tavolin-cli"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-# Mean start-to-start spacing of the GetHeat requests whose reply went out whole.
-spacing() {
-    awk '$2 == "07" && $1 == "RX" { for (i = 3; i <= NF; ++i) if ($i ~ /^T=/) t = substr($i, 3); pending = 1; next }
-         $2 == "07" && $1 == "TX" && pending { pending = 0; if ($0 !~ /DROPPED|BADCRC|SILENT|NOFRAME/) { if (!n) first = t; last = t; ++n } }
-         END { if (n > 1) printf "%.2f", (last - first) / (n - 1); else printf "-" }' "$1"
+# Mean start-to-start spacing of the samples: from the first to the last GetHeat request whose
+# reply went out whole, over the data file's samples. (A reply the program gave up on, on a
+# machine too busy to read it in time, went out whole but gave no sample.)
+spacing() {  # station log, samples
+    awk -v samples="$2" '
+        $2 == "07" && $1 == "RX" { for (i = 3; i <= NF; ++i) if ($i ~ /^T=/) t = substr($i, 3); pending = 1; next }
+        $2 == "07" && $1 == "TX" && pending { pending = 0; if ($0 !~ /DROPPED|BADCRC|SILENT|NOFRAME/) { if (!n) first = t; last = t; ++n } }
+        END { if (samples > 1) printf "%.2f", (last - first) / (samples - 1); else printf "-" }' "$1"
 }
 
 run() {  # model period label [fault options...]
@@ -33,7 +36,7 @@ run() {  # model period label [fault options...]
     kill "$pid"
     wait "$pid" 2>/dev/null || true
     local mean step
-    mean=$(spacing "$work/st.log")
+    mean=$(spacing "$work/st.log" "$(($(wc -l <"$work/log.dat") - 1))")
     step=$(sed -n 3p "$work/log.dat" | cut -f1)
     printf '| %s | %s | %s ms | %s ms | %s | %s ms |\n' "$model" "$label" "$period" "$mean" \
         "$(awk -v m="$mean" -v p="$period" 'BEGIN { printf "%.3f", m / p }')" "$step"
