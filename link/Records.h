@@ -58,9 +58,9 @@ struct HeaterParams {
     std::int32_t Error = 0;  // PLL error, µs
     std::int32_t Plim = 0;   // power limit, 0.1 %
     std::int32_t Comp = 0;
-    std::int32_t Shift = 0;       // 0.1 °C, signed on the wire
-    std::int32_t Gain = 0;        // x 1000
-    std::int32_t Tcjn = 0;        // 0.1 °C
+    std::int32_t Shift = 0;  // 0.1 °C, signed on the wire
+    std::int32_t Gain = 0;   // x 1000
+    std::int32_t Tcjn = 0;   // 0.1 °C
     std::int32_t LastPreset = 0;  // reply only: the highest numbered preset
     bool operator==(const HeaterParams&) const = default;
 };

@@ -11,8 +11,8 @@
 
 #include "core/Appcore.h"
 #include "files/Config.h"
-#include "link/Inouterror.h"
 #include "ui/Errorbox.h"
+#include "link/Inouterror.h"
 #include "ui/Floatedit.h"
 
 using namespace settings;

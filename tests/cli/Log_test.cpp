@@ -18,10 +18,10 @@
 #include <sstream>
 #include <thread>
 
-#include "files/Datafile.h"
 #include "link/Uniquefd.h"
 #include "support/Tempfolder.h"
 #include "tests/cli/Wirefields.h"
+#include "files/Datafile.h"
 
 namespace {
 

@@ -17,12 +17,12 @@
 
 #include "core/Appcore.h"
 #include "files/Config.h"
+#include "tests/ui/Onmodal.h"
+#include "ui/Settings.h"
 #include "support/Fakeserialline.h"
 #include "support/Stationprocess.h"
 #include "tests/core/Fakepanelview.h"
-#include "tests/ui/Onmodal.h"
 #include "ui/Floatedit.h"
-#include "ui/Settings.h"
 
 namespace {
 
