@@ -86,13 +86,15 @@ status=0
 wait "$window" || status=$?
 [ "$status" = 0 ] || { cat "$work/window.out" >&2; fail "the window exited with $status"; }
 
-# The saved log: the header of the visible traces and one row per sample at 40 ms.
+# The saved log: the header of the visible traces and one row per sample, 40 ms apart, or
+# further apart when this machine was too busy to keep 40 ms: the file then has the spacing
+# the recording achieved. Ticks never start early, so never less.
 header=$(head -1 "$work/run.dat" | tr -d '\r')
 [ "$header" = "$(printf 'Time\tTset\tTget\tTcj\tPower\tVset\tVget\tPwm')" ] || fail "header: $header"
 rows=$(($(wc -l <"$work/run.dat") - 1))
 [ "$rows" -ge 20 ] || fail "only $rows samples recorded"
 second=$(sed -n 3p "$work/run.dat" | cut -f1)
-[ "$second" = 40 ] || fail "second row time $second"
+[ "$second" -ge 40 ] || fail "second row time $second"
 grep -q $'\r$' "$work/run.dat" || fail "lines do not end with CR LF"
 # Every recorded Tset is one the station sent (2500 set by default).
 cut -f2 "$work/run.dat" | tail -n +2 | tr -d '\r' | sort -u | grep -qv '^2500$' && fail "Tset not 250.0"
