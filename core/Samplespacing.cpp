@@ -31,7 +31,8 @@ double SampleSpacing::meanMs() const noexcept {
 }
 
 bool SampleSpacing::kept() const noexcept {
-    return std::abs(meanMs() - setPeriodMs_) <= setPeriodMs_ * KeptTolerance;
+    const double driftMs = std::abs(meanMs() - setPeriodMs_) * gaps_;
+    return driftMs <= std::max(setPeriodMs_ * KeptTolerance * gaps_, SpanJitterMs);
 }
 
 int SampleSpacing::recordPeriodMs() const noexcept {

@@ -13,6 +13,10 @@ class SampleSpacing {
 
     /// A mean within this share of the set period keeps the set period.
     static constexpr double KeptTolerance = 0.01;
+    /// Nor does a span that misses i x period by less than this: a tick may start that much
+    /// late without any fault (timer and scheduler wake-up), which would otherwise make a short
+    /// recording look slow.
+    static constexpr double SpanJitterMs = 2.0;
     /// A new, empty recording polled every `setPeriodMs` (> 0).
     void Begin(int setPeriodMs);
     /// The next sample does not follow the last one in time (Pause): the time between them
@@ -33,7 +37,8 @@ class SampleSpacing {
     /// Ticks of the recording that appended nothing: failed polls, reconnects.
     int missed() const noexcept { return missed_; }
 
-    /// The mean lies within 1 % of the set period (or nothing was measured yet).
+    /// The mean lies within 1 % of the set period, or the whole span within SpanJitterMs of
+    /// gaps x period (or nothing was measured yet).
     bool kept() const noexcept;
     /// The period the recording stands for: the set period while kept, otherwise the mean
     /// rounded to whole milliseconds (at least 1).
