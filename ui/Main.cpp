@@ -155,6 +155,8 @@ void TMainForm::BuildStatusBar() {
 void TMainForm::ShowRecordPeriod() {
     if (!graph_ || !periodNotice_) return;
     graph_->SetSamplePeriod(acquisition().recordPeriodMs());
+    // The journal stands for the same period as the log (a no-op while it is unchanged).
+    UpdateJournalLayout();
     const PeriodNotice notice = NoticeOf(acquisition(), connection().kind());
     const QString text = QString::fromStdString(notice.text);
     if (text == periodNotice_->text()) return;

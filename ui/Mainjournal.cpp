@@ -90,7 +90,7 @@ std::array<bool, TraceCount> TMainForm::visibleTraces() const {
 }
 
 void TMainForm::UpdateJournalLayout() {
-    core_->journal().SetLayout(store(), visibleTraces(), config_.samplePeriodMs);
+    core_->journal().SetLayout(store(), visibleTraces(), acquisition().recordPeriodMs());
 }
 
 void TMainForm::ShowJournalError(const std::string& message) {
