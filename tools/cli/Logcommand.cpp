@@ -86,6 +86,8 @@ int RunLog(CliContext& context) {
     journal.Keep(std::make_unique<JournalWriter>(part));
     journal.SetLayout(core.store(), everyTrace, periodMs);
     const auto reportJournal = [&] {
+        // The journal stands for the period the log does: the achieved one if it is not kept.
+        journal.SetLayout(core.store(), everyTrace, core.acquisition().recordPeriodMs());
         if (const auto error = journal.TakeError()) context.err << *error << '\n';
     };
     RecordPlan plan = options.plan;
