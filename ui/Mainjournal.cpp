@@ -77,6 +77,9 @@ bool TMainForm::RecoverJournal() {
     legend_->SetVisibility(recovered.visible);
     graph_->SetVisibility(recovered.visible);
     if (recovered.samplePeriodMs) ApplySamplePeriod(*recovered.samplePeriodMs);
+    // The recovered log stands for the journal's period, as a loaded file for its own.
+    acquisition().LogLoaded(recovered.samplePeriodMs.value_or(config_.samplePeriodMs));
+    ShowRecordPeriod();
     graph_->SetPos(0);
     graph_->RepaintAll();
     store().setModified(true);
