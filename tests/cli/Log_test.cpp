@@ -270,7 +270,7 @@ TEST(CliLogPaced, theFilesStepIsTheSpacingTheStationSaw) {
         } else if (std::abs(spacing - c.periodMs) <= c.periodMs * 0.005) {
             EXPECT_EQ(rec.stepMs, c.periodMs) << "spacing " << spacing;
             EXPECT_EQ(FirstLine(rec.said), "samples=" + std::to_string(c.samples));
-            EXPECT_EQ(rec.said.find("period_ms="), std::string::npos) << rec.said;
+            EXPECT_EQ(rec.said.find("\nperiod_ms="), std::string::npos) << rec.said;
         }
     }
 }
