@@ -2,7 +2,15 @@
 
 #include <cmath>
 
-void Acquisition::Tick() {
+void Acquisition::Tick(SampleSpacing::Clock::time_point started) {
+    tickStart_ = started;
+    const int before = store_.count();
+    PollOrReconnect();
+    // A recording's tick that stored nothing: a failed poll, a reconnect, a station away.
+    if (state_ == AcqState::Running && store_.count() == before) spacing_.Missed();
+}
+
+void Acquisition::PollOrReconnect() {
     if (connection_.onLine()) {
         try {
             PollStation();
@@ -57,6 +65,7 @@ void Acquisition::SimulateOffLine() {
 }
 
 void Acquisition::AfterAppend(bool draw) {
+    spacing_.Appended(tickStart_);
     view_.SampleAppended(store_.count() - 1);
     if (!draw) return;
     view_.DrawSample(store_.count() - 1);
@@ -79,11 +88,37 @@ TraceSample Acquisition::SimulatedSample(double phase) {
 }
 
 void Acquisition::SetState(AcqState state) {
+    const bool resumes = !UnderWay() && state != AcqState::Stopped;
+    // Time spent paused or stopped is no spacing of the recording's samples.
+    spacing_.Break();
     state_ = state;
+    // Resuming a log polls at the log's own period, so that its new samples match its old
+    // ones; a fresh log (Start from Stopped) has just begun at the set period.
+    if (resumes && store_.count() == 0) spacing_.Begin(samplePeriodMs_);
     view_.StateChanged(state);
 }
 
+void Acquisition::SetSamplePeriod(int periodMs) {
+    samplePeriodMs_ = periodMs;
+    if (!UnderWay() && store_.count() == 0) spacing_.Begin(periodMs);
+}
+
+int Acquisition::pollPeriodMs() const noexcept {
+    return UnderWay() ? spacing_.setPeriodMs() : samplePeriodMs_;
+}
+
+std::optional<int> Acquisition::pendingPeriodMs() const noexcept {
+    if (!UnderWay() || samplePeriodMs_ == spacing_.setPeriodMs()) return std::nullopt;
+    return samplePeriodMs_;
+}
+
+void Acquisition::LogLoaded(int periodMs) {
+    spacing_.Begin(periodMs);
+}
+
 void Acquisition::New() {
+    // A fresh log: a period set meanwhile applies from its first sample.
+    spacing_.Begin(samplePeriodMs_);
     store_.Clear();
     store_.setModified(false);
     view_.LogCleared();

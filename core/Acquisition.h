@@ -1,7 +1,11 @@
 #pragma once
 
+#include <chrono>
+#include <optional>
+
 #include "core/Connection.h"
 #include "core/Controlpanel.h"
+#include "core/Samplespacing.h"
 #include "traces/Tracestore.h"
 
 enum class AcqState { Stopped = 0, Paused = 1, Running = 2 };
@@ -48,7 +52,27 @@ class Acquisition {
     const TraceSample& live() const noexcept { return live_; }
 
     /// One poll: link errors take the connection off line silently; other errors pass.
-    void Tick();
+    /// `started` is when the tick began; the recording's spacing is measured from it.
+    void Tick(SampleSpacing::Clock::time_point started);
+    void Tick() { Tick(SampleSpacing::Clock::now()); }
+
+    /// The sample period the user set (ms). A recording under way (Running or Paused) keeps
+    /// polling at its own period, so that its samples stay evenly spaced; the new period
+    /// applies from Stop. With the store empty the log's period follows at once.
+    void SetSamplePeriod(int periodMs);
+    int samplePeriodMs() const noexcept { return samplePeriodMs_; }
+    /// The period the poll must keep now: the recording's while one is under way.
+    int pollPeriodMs() const noexcept;
+    /// A period set during a recording that waits for Stop.
+    std::optional<int> pendingPeriodMs() const noexcept;
+    /// The log in the store: the period it was recorded at and what its ticks achieved.
+    const SampleSpacing& spacing() const noexcept { return spacing_; }
+    /// The period the log stands for: sample i lies at i x this. The recording's set period
+    /// while it is kept within 1 %, otherwise the mean spacing achieved, in whole ms. Saving,
+    /// the time axis and the cursor time use it.
+    int recordPeriodMs() const noexcept { return spacing_.recordPeriodMs(); }
+    /// The store now holds a log read from a file, whose rows stand `periodMs` apart.
+    void LogLoaded(int periodMs);
 
     void Start();
     void Pause();
@@ -61,9 +85,11 @@ class Acquisition {
     static constexpr double SimulationStep = 0.05;
 
   private:
+    void PollOrReconnect();
     void PollStation();
     void SimulateOffLine();
     void AfterAppend(bool draw);
+    bool UnderWay() const noexcept { return state_ != AcqState::Stopped; }
     void SetState(AcqState state);
 
     Connection& connection_;
@@ -74,4 +100,7 @@ class Acquisition {
     AcqState state_ = AcqState::Stopped;
     TraceSample live_{};
     double phase_ = 0;  // never reset: a new simulated recording continues the sine
+    int samplePeriodMs_ = 100;
+    SampleSpacing spacing_;
+    SampleSpacing::Clock::time_point tickStart_{};
 };

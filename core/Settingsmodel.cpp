@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "core/Polltime.h"
 #include "link/Convert.h"
 
 namespace settings {
@@ -112,6 +113,25 @@ std::string PeriodText(int periodMs) {
 
 std::string SampleItemText(int index) {
     return PeriodText(SampleStepMs * (index + 1));
+}
+
+std::string SampleItemText(int index, DeviceKind kind) {
+    const int periodMs = SampleStepMs * (index + 1);
+    if (!polltime::TooFast(periodMs, kind)) return SampleItemText(index);
+    return SampleItemText(index) + " (too fast for " + std::string(ModelName(kind)) + ")";
+}
+
+std::string SampleItemHint(int index, DeviceKind kind) {
+    const int periodMs = SampleStepMs * (index + 1);
+    if (!polltime::TooFast(periodMs, kind)) return {};
+    char lineMs[16];
+    const auto end = std::to_chars(lineMs, lineMs + sizeof lineMs, polltime::PollLineMs(kind),
+                                   std::chars_format::fixed, 1)
+                         .ptr;
+    return "A poll of a " + std::string(ModelName(kind)) + " is " +
+           std::to_string(polltime::PollBytes(kind)) + " bytes, " + std::string(lineMs, end) +
+           " ms of line time at 19200 baud plus the station's turnaround. A recording at " +
+           PeriodText(periodMs) + " is saved with the spacing it achieves.";
 }
 
 int SampleIndexFor(int periodMs) {

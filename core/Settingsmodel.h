@@ -118,6 +118,12 @@ inline constexpr int NoSampleItem = -1;
 
 /// "20 ms" for item 0, ... "500 ms" for item 24.
 std::string SampleItemText(int index);
+/// The item as offered with a station of `kind` connected: "20 ms (too fast for KRF-51)"
+/// where one poll of the model takes longer on the line than the period. Such an item stays
+/// selectable: a station may answer faster, and a recording then keeps what it achieves.
+std::string SampleItemText(int index, DeviceKind kind);
+/// Why an item is too fast for `kind`, for its tool tip; empty where the poll fits.
+std::string SampleItemHint(int index, DeviceKind kind);
 /// Any period in milliseconds as the list writes it: "30 ms".
 std::string PeriodText(int periodMs);
 /// The item shown for `periodMs`: (p - 20) / 20 truncated for 20..500, so 30 ms shows as

@@ -1,12 +1,26 @@
 #pragma once
 
 #include <cstdint>
+#include <string_view>
 
 // The station's records, every field widened to a signed 32-bit integer in wire units.
 // Scale: wire value = shown value x scale (see link/Convert.h).
 
 /// 0 no station or an unrecognised one, 1 heater station KRT-51, 2 heater-and-fan KRF-51.
 enum class DeviceKind : int { None = 0, Krt51 = 1, Krf51 = 2 };
+
+/// The model as its identity text begins; empty for no station.
+constexpr std::string_view ModelName(DeviceKind kind) noexcept {
+    switch (kind) {
+        case DeviceKind::Krt51:
+            return "KRT-51";
+        case DeviceKind::Krf51:
+            return "KRF-51";
+        case DeviceKind::None:
+            break;
+    }
+    return {};
+}
 
 /// Reply of GetHeat.
 struct HeatStatus {

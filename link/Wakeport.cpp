@@ -2,20 +2,6 @@
 
 #include "link/Commands.h"
 
-namespace {
-
-// Reply field bytes after the error code, per command.
-constexpr int HeatStatusBytes = 12;
-constexpr int FanStatusBytes = 5;
-constexpr int PidGainsBytes = 4;
-constexpr int HeaterParamsBytes = 17;
-constexpr int PresetReplyBytes = 5;
-constexpr int TimersBytes = 5;
-constexpr int HeaterOptionsBytes = 18;
-constexpr int FanOptionsBytes = 7;
-
-}  // namespace
-
 TWakePort::TWakePort() {
     SetBaud(DefaultBaud);
 }
@@ -48,7 +34,7 @@ HeatStatus TWakePort::GetHeat() {
     std::lock_guard guard(Lock());
     BeginCommand(cmd::GetHeat, "GetHeat");
     Transact(0);
-    ExpectReplyFields(HeatStatusBytes);
+    ExpectReplyFields(cmd::SizesOf(cmd::GetHeat).reply);
     HeatStatus s;
     s.Tset = GetWord();
     s.Tget = GetWord();
@@ -67,7 +53,7 @@ void TWakePort::PutPid(const PidGains& gains) {
 }
 
 PidGains TWakePort::GetPid() {
-    ExpectReplyFields(PidGainsBytes);
+    ExpectReplyFields(cmd::SizesOf(cmd::GetPIDH).reply);
     PidGains gains;
     gains.Kp = GetByte();
     gains.Ki = GetByte();
@@ -112,7 +98,7 @@ HeaterParams TWakePort::GetParH() {
     std::lock_guard guard(Lock());
     BeginCommand(cmd::GetParH, "GetParH");
     Transact(0);
-    ExpectReplyFields(HeaterParamsBytes);
+    ExpectReplyFields(cmd::SizesOf(cmd::GetParH).reply);
     HeaterParams p;
     p.Mode = GetByte();
     p.Delay = GetSignedWord();
@@ -141,7 +127,7 @@ FanStatus TWakePort::GetFan() {
     std::lock_guard guard(Lock());
     BeginCommand(cmd::GetFan, "GetFan");
     Transact(0);
-    ExpectReplyFields(FanStatusBytes);
+    ExpectReplyFields(cmd::SizesOf(cmd::GetFan).reply);
     FanStatus s;
     s.Vset = GetWord();
     s.Vget = GetWord();
@@ -180,7 +166,7 @@ Preset TWakePort::GetPreset(int index) {
     BeginCommand(cmd::GetPreset, "GetPreset");
     PutByte(index);
     Transact(0);
-    ExpectReplyFields(PresetReplyBytes);
+    ExpectReplyFields(cmd::SizesOf(cmd::GetPreset).reply);
     Preset preset;
     preset.Index = index;
     preset.T = GetWord();
@@ -203,7 +189,7 @@ Timers TWakePort::GetTimers() {
     std::lock_guard guard(Lock());
     BeginCommand(cmd::GetTimers, "GetTimers");
     Transact(0);
-    ExpectReplyFields(TimersBytes);
+    ExpectReplyFields(cmd::SizesOf(cmd::GetTimers).reply);
     Timers timers;
     timers.TmStb = GetWord();
     timers.TmOff = GetWord();
@@ -236,7 +222,7 @@ HeaterOptions TWakePort::GetOptionsH() {
     std::lock_guard guard(Lock());
     BeginCommand(cmd::GetOptionsH, "GetOptionsH");
     Transact(0);
-    ExpectReplyFields(HeaterOptionsBytes);
+    ExpectReplyFields(cmd::SizesOf(cmd::GetOptionsH).reply);
     HeaterOptions o;
     o.InitialOn = GetBool();
     o.EncoderVar = GetBool();
@@ -271,7 +257,7 @@ FanOptions TWakePort::GetOptionsF() {
     std::lock_guard guard(Lock());
     BeginCommand(cmd::GetOptionsF, "GetOptionsF");
     Transact(0);
-    ExpectReplyFields(FanOptionsBytes);
+    ExpectReplyFields(cmd::SizesOf(cmd::GetOptionsF).reply);
     FanOptions o;
     o.StepVnorm = GetByte();
     o.StepVlarge = GetByte();

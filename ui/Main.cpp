@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "traces/Cursorspan.h"
+#include "core/Periodnotice.h"
 
 #include "ui/Analysispanel.h"
 #include "ui/Changemarksview.h"
@@ -148,6 +149,24 @@ void TMainForm::BuildStatusBar() {
     pollRate_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     statusBar()->addPermanentWidget(pollRate_);
     RefreshHealth();
+    periodNotice_ = new QLabel(this);
+    periodNotice_->setObjectName(QStringLiteral("lbPeriod"));
+    periodNotice_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    periodNotice_->setVisible(false);
+    statusBar()->addPermanentWidget(periodNotice_);
+}
+
+void TMainForm::ShowRecordPeriod() {
+    if (!graph_ || !periodNotice_) return;
+    graph_->SetSamplePeriod(acquisition().recordPeriodMs());
+    // The journal stands for the same period as the log (a no-op while it is unchanged).
+    UpdateJournalLayout();
+    const PeriodNotice notice = NoticeOf(acquisition(), connection().kind());
+    const QString text = QString::fromStdString(notice.text);
+    if (text == periodNotice_->text()) return;
+    periodNotice_->setText(text);
+    periodNotice_->setToolTip(QString::fromStdString(notice.reason));
+    periodNotice_->setVisible(!text.isEmpty());
 }
 
 QString TMainForm::statusText(int panel) const {
@@ -174,7 +193,8 @@ void TMainForm::ApplyConfig() {
     options.autoScroll = config_.autoScroll;
     core_->autoRead = config_.autoRead;
     graph_->SetAutoScroll(config_.autoScroll);
-    graph_->SetSamplePeriod(config_.samplePeriodMs);
+    acquisition().SetSamplePeriod(config_.samplePeriodMs);
+    ShowRecordPeriod();
     SetZoom(config_.zoom);
     ApplyColours();
 }
@@ -236,6 +256,9 @@ void TMainForm::ScheduleNextTick() {
 void TMainForm::Tick() {
     const auto start = TickSchedule::Clock::now();
     RunGuarded(this, [this] { acquisition().Tick(); });
+    ShowRecordPeriod();
+    // A period set during a recording takes over at Stop.
+    schedule_.SetPeriod(std::chrono::milliseconds(acquisition().pollPeriodMs()));
     if (const auto error = core_->journal().TakeError()) ShowJournalError(*error);
     const auto end = TickSchedule::Clock::now();
     core_->health().TickDone(start, end, schedule_.period());
@@ -267,6 +290,7 @@ void TMainForm::AutoScrollAfterAppend(int count) {
 void TMainForm::LogCleared() {
     graph_->SetCursorB(std::nullopt);
     graph_->SetPos(0);
+    ShowRecordPeriod();
     graph_->RepaintAll();
     fileName_.clear();
     setWindowTitle(QStringLiteral("Tavolin"));
@@ -276,6 +300,7 @@ void TMainForm::StateChanged(AcqState state) {
     action("acStart")->setChecked(state == AcqState::Running);
     action("acPause")->setChecked(state == AcqState::Paused);
     action("acStop")->setChecked(false);
+    ShowRecordPeriod();
 }
 
 // Tuning aids

@@ -103,6 +103,7 @@ class TMainForm : public QMainWindow, public MainView {
     void RememberDataFile(const QString& path);
     void ShowFileCaption();
     void ApplySamplePeriod(int ms);
+    void ShowRecordPeriod();
     void OpenAction();
     void SettingsAction();
     void ApplyColours();
@@ -140,4 +141,5 @@ class TMainForm : public QMainWindow, public MainView {
     int referencePeriodMs_ = 100;
     QTimer healthTimer_;
     std::size_t marksShown_ = 0;  // change marks the chart has drawn
+    QLabel* periodNotice_ = nullptr;  // the period a recording did not keep
 };

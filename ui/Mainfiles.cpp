@@ -73,6 +73,8 @@ void TMainForm::OpenDataFile(const QString& path) {
             // The log it held is gone, so is what was unsaved of it.
             core_->journal().Discard();
             if (loaded.samplePeriodMs) ApplySamplePeriod(*loaded.samplePeriodMs);
+            acquisition().LogLoaded(loaded.samplePeriodMs.value_or(config_.samplePeriodMs));
+            ShowRecordPeriod();
             core_->changelog().Clear();
             graph_->SetCursorB(std::nullopt);
             if (loaded.ok) {
@@ -148,8 +150,9 @@ bool TMainForm::SaveDataFile(const QString& path) {
     datafile::SaveResult saved;
     {
         WaitCursor wait;
+        // The period the log stands for: what it achieved when the line could not keep up.
         saved = datafile::SaveDataFile(path.toStdString(), store(), legend_->visibility(),
-                                       config_.samplePeriodMs);
+                                       acquisition().recordPeriodMs());
     }
     ShowFileCaption();
     if (saved.ok) core_->journal().Discard();  // nothing of the log is unsaved now
@@ -187,8 +190,10 @@ void TMainForm::SaveParamsAction() {
 
 void TMainForm::ApplySamplePeriod(int ms) {
     config_.samplePeriodMs = ms;
-    // The poll follows too, so that what is recorded next is really i x period apart.
-    schedule_.SetPeriod(std::chrono::milliseconds(ms));
-    graph_->SetSamplePeriod(ms);
+    // The poll follows too, so that what is recorded next is really i x period apart; a
+    // recording under way keeps its own period until Stop.
+    acquisition().SetSamplePeriod(ms);
+    schedule_.SetPeriod(std::chrono::milliseconds(acquisition().pollPeriodMs()));
+    ShowRecordPeriod();
     UpdateJournalLayout();
 }

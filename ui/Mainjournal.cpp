@@ -77,6 +77,9 @@ bool TMainForm::RecoverJournal() {
     legend_->SetVisibility(recovered.visible);
     graph_->SetVisibility(recovered.visible);
     if (recovered.samplePeriodMs) ApplySamplePeriod(*recovered.samplePeriodMs);
+    // The recovered log stands for the journal's period, as a loaded file for its own.
+    acquisition().LogLoaded(recovered.samplePeriodMs.value_or(config_.samplePeriodMs));
+    ShowRecordPeriod();
     graph_->SetPos(0);
     graph_->RepaintAll();
     store().setModified(true);
@@ -90,7 +93,7 @@ std::array<bool, TraceCount> TMainForm::visibleTraces() const {
 }
 
 void TMainForm::UpdateJournalLayout() {
-    core_->journal().SetLayout(store(), visibleTraces(), config_.samplePeriodMs);
+    core_->journal().SetLayout(store(), visibleTraces(), acquisition().recordPeriodMs());
 }
 
 void TMainForm::ShowJournalError(const std::string& message) {

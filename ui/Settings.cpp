@@ -69,7 +69,11 @@ QGroupBox* TSettingsForm::BuildGroup(Group group) {
     if (group == Group::Graph) {
         sample_ = new QComboBox(box);
         sample_->setObjectName(QStringLiteral("cbSample"));
-        for (int i = 0; i < SampleItems; ++i) sample_->addItem(Text(SampleItemText(i)));
+        // Periods the connected model's poll cannot fit in are marked, and stay selectable.
+        for (int i = 0; i < SampleItems; ++i) {
+            sample_->addItem(Text(SampleItemText(i, model_.kind())));
+            sample_->setItemData(i, Text(SampleItemHint(i, model_.kind())), Qt::ToolTipRole);
+        }
         grid->addWidget(new QLabel(QStringLiteral("Sample rate:"), box), row, 0);
         grid->addWidget(sample_, row++, 1, 1, 2);
     }

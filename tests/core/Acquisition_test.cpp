@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "core/Appcore.h"
+#include "core/Periodnotice.h"
 #include "core/Tickschedule.h"
 #include "tests/core/Fakepanelview.h"
 
@@ -129,6 +130,140 @@ TEST_F(OffLineCore, withoutSimulationOffLineTicksAppendNothing) {
     for (int i = 0; i < 5; ++i) loop().Tick();
     EXPECT_EQ(app.store().count(), 0);
     EXPECT_EQ(loop().state(), AcqState::Running);
+}
+
+/// Simulated samples at chosen tick start times: the recording's spacing without a clock.
+struct TimedCore : OffLineCore {
+    TimedCore() {
+        loop().options().simulate = true;
+        loop().options().autoConnect = false;
+    }
+    /// `n` ticks, `gapUs` apart, the first one `gapUs` after the last.
+    void Ticks(int n, long gapUs) {
+        for (int i = 0; i < n; ++i) {
+            now += std::chrono::microseconds(gapUs);
+            loop().Tick(now);
+        }
+    }
+    SampleSpacing::Clock::time_point now =
+        SampleSpacing::Clock::time_point() + std::chrono::hours(1);
+};
+
+TEST_F(TimedCore, theLogTakesTheAchievedMeanWhenTheSetPeriodIsNotKept) {
+    struct Case {
+        int setMs;
+        long gapUs;
+        int recordMs;
+        std::string notice;
+    };
+    const Case cases[] = {
+        {20, 20000, 20, ""},
+        {20, 20150, 20, ""},
+        {20, 21600, 22, "20 ms not kept: 21.6 ms"},
+        {40, 48000, 48, "40 ms not kept: 48.0 ms"},
+        {100, 100900, 100, ""},
+        {100, 113900, 114, "100 ms not kept: 113.9 ms"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.gapUs);
+        loop().Stop();
+        loop().SetSamplePeriod(c.setMs);
+        loop().Start();
+        EXPECT_EQ(loop().recordPeriodMs(), c.setMs) << "nothing measured yet";
+        Ticks(50, c.gapUs);
+        ASSERT_EQ(app.store().count(), 50);
+        EXPECT_EQ(loop().recordPeriodMs(), c.recordMs);
+        EXPECT_EQ(NoticeOf(loop(), DeviceKind::None).text, c.notice);
+        loop().Stop();
+        EXPECT_EQ(loop().recordPeriodMs(), c.recordMs) << "the stopped log keeps its figure";
+    }
+}
+
+TEST_F(TimedCore, aPauseIsNoGapAndAFreshRecordingMeasuresAfresh) {
+    loop().SetSamplePeriod(20);
+    loop().Start();
+    Ticks(10, 30000);
+    loop().Pause();
+    Ticks(100, 20000);  // paused: nothing is appended
+    loop().Pause();
+    Ticks(10, 30000);
+    EXPECT_EQ(app.store().count(), 20);
+    EXPECT_EQ(loop().spacing().gaps(), 18) << "nine gaps in each stretch";
+    EXPECT_EQ(loop().recordPeriodMs(), 30);
+
+    loop().Stop();
+    loop().Start();
+    Ticks(10, 20000);
+    EXPECT_EQ(loop().recordPeriodMs(), 20);
+    EXPECT_EQ(loop().spacing().gaps(), 9);
+}
+
+TEST_F(TimedCore, ticksThatStoreNothingAreTheLinesFaults) {
+    loop().SetSamplePeriod(40);
+    loop().Start();
+    Ticks(5, 40000);
+    loop().options().simulate = false;  // the station is away for two ticks
+    Ticks(2, 40000);
+    loop().options().simulate = true;
+    Ticks(5, 40000);
+    EXPECT_EQ(app.store().count(), 10);
+    EXPECT_EQ(loop().spacing().missed(), 2);
+    EXPECT_EQ(loop().recordPeriodMs(), 49) << "nine gaps over 440 ms";
+    const PeriodNotice notice = NoticeOf(loop(), DeviceKind::Krf51);
+    EXPECT_EQ(notice.text, "40 ms not kept: 48.9 ms");
+    EXPECT_EQ(notice.cause, "line faults");
+
+    loop().Pause();
+    Ticks(3, 40000);
+    EXPECT_EQ(loop().spacing().missed(), 2) << "paused ticks miss nothing";
+}
+
+TEST_F(TimedCore, aPeriodSetDuringARecordingWaitsForStop) {
+    loop().SetSamplePeriod(100);
+    loop().Start();
+    Ticks(5, 100000);
+    loop().SetSamplePeriod(500);
+    EXPECT_EQ(loop().pollPeriodMs(), 100) << "the recording keeps its spacing";
+    EXPECT_EQ(loop().pendingPeriodMs(), 500);
+    EXPECT_EQ(NoticeOf(loop(), DeviceKind::None).text, "next: 500 ms");
+    loop().Pause();
+    EXPECT_EQ(loop().pollPeriodMs(), 100) << "paused is still under way";
+    loop().Start();
+    Ticks(5, 100000);
+    EXPECT_EQ(loop().recordPeriodMs(), 100);
+
+    loop().Stop();
+    EXPECT_EQ(loop().pollPeriodMs(), 500);
+    EXPECT_EQ(loop().pendingPeriodMs(), std::nullopt);
+    EXPECT_EQ(loop().recordPeriodMs(), 100) << "the log keeps the period it was recorded at";
+    loop().SetSamplePeriod(200);
+    EXPECT_EQ(loop().recordPeriodMs(), 100) << "a stopped log keeps it too";
+
+    // Continuing the stopped log polls at its own period again.
+    loop().Pause();
+    EXPECT_EQ(loop().pollPeriodMs(), 100);
+    loop().Stop();
+    // New empties the log: the set period applies at once.
+    loop().New();
+    EXPECT_EQ(loop().recordPeriodMs(), 200);
+    loop().Start();
+    EXPECT_EQ(loop().pollPeriodMs(), 200);
+}
+
+TEST_F(TimedCore, aLoadedLogStandsForItsFilesPeriod) {
+    loop().SetSamplePeriod(100);
+    app.store().Append(TraceSample{1});
+    app.store().Append(TraceSample{2});
+    loop().LogLoaded(60);
+    EXPECT_EQ(loop().recordPeriodMs(), 60);
+    EXPECT_EQ(loop().pollPeriodMs(), 100);
+    loop().Pause();  // continues the loaded log
+    EXPECT_EQ(loop().pollPeriodMs(), 60);
+    loop().Pause();
+    Ticks(4, 60000);
+    EXPECT_EQ(app.store().count(), 6);
+    EXPECT_EQ(loop().recordPeriodMs(), 60);
+    EXPECT_EQ(loop().spacing().gaps(), 3) << "no gap back to the file's last row";
 }
 
 TEST(TickScheduleTest, deadlinesAreStartToStartAndAnOverrunRebases) {

@@ -96,6 +96,30 @@ TEST(SettingsSampleList, periodsMapToItemsAndBack) {
     for (int off : {NoSampleItem, SampleItems, -5}) EXPECT_EQ(PeriodFor(off, 777), 777) << off;
 }
 
+TEST(SettingsSampleList, marksThePeriodsTooFastForTheConnectedModel) {
+    struct Case {
+        DeviceKind kind;
+        int index;
+        const char* text;
+        bool hint;
+    };
+    const Case cases[] = {
+        {DeviceKind::Krf51, 0, "20 ms (too fast for KRF-51)", true},
+        {DeviceKind::Krf51, 1, "40 ms", false},
+        {DeviceKind::Krf51, SampleItems - 1, "500 ms", false},
+        {DeviceKind::Krt51, 0, "20 ms", false},
+        {DeviceKind::None, 0, "20 ms", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        EXPECT_EQ(SampleItemText(c.index, c.kind), c.text);
+        EXPECT_EQ(SampleItemHint(c.index, c.kind).empty(), !c.hint);
+    }
+    EXPECT_EQ(SampleItemHint(0, DeviceKind::Krf51),
+              "A poll of a KRF-51 is 35 bytes, 18.2 ms of line time at 19200 baud plus the "
+              "station's turnaround. A recording at 20 ms is saved with the spacing it achieves.");
+}
+
 TEST(SettingsSampleList, okStoresTheItemShownAndKeepsAPeriodNoItemStandsFor) {
     struct Case {
         int periodMs;

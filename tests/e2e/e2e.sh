@@ -86,20 +86,23 @@ status=0
 wait "$window" || status=$?
 [ "$status" = 0 ] || { cat "$work/window.out" >&2; fail "the window exited with $status"; }
 
-# The saved log: the header of the visible traces and one row per sample at 40 ms.
+# The saved log: the header of the visible traces and one row per sample, 40 ms apart, or
+# further apart when this machine was too busy to keep 40 ms: the file then has the spacing
+# the recording achieved. Ticks never start early, so never less.
 header=$(head -1 "$work/run.dat" | tr -d '\r')
 [ "$header" = "$(printf 'Time\tTset\tTget\tTcj\tPower\tVset\tVget\tPwm')" ] || fail "header: $header"
 rows=$(($(wc -l <"$work/run.dat") - 1))
 [ "$rows" -ge 20 ] || fail "only $rows samples recorded"
 second=$(sed -n 3p "$work/run.dat" | cut -f1)
-[ "$second" = 40 ] || fail "second row time $second"
+[ "$second" -ge 40 ] || fail "second row time $second"
 grep -q $'\r$' "$work/run.dat" || fail "lines do not end with CR LF"
 # Every recorded Tset is one the station sent (2500 set by default).
 cut -f2 "$work/run.dat" | tail -n +2 | tr -d '\r' | sort -u | grep -qv '^2500$' && fail "Tset not 250.0"
 
 # The configuration written at exit.
 grep -q "^DataDir=$work/" "$work/tavolin.ini" || fail "DataDir not written"
-grep -q "^Sample=40" "$work/tavolin.ini" || fail "Sample not written"
+# The period of the file opened last, as at every exit.
+grep -q "^Sample=$second" "$work/tavolin.ini" || fail "Sample not written"
 grep -q "^PortName=$work/station" "$work/tavolin.ini" || fail "PortName not written"
 grep -q "^Graph4=" "$work/tavolin.ini" || fail "colours not written"
 
@@ -132,7 +135,8 @@ killed=$(($(wc -l <"$work/killed.dat") - 1))
 [ "$killed" -ge 30 ] || fail "the killed window's journal holds $killed rows"
 header=$(head -1 "$work/killed.dat" | tr -d '\r')
 [ "$header" = "$(printf 'Time\tTset\tTget\tTcj\tPower\tVset\tVget\tPwm')" ] || fail "journal header: $header"
-[ "$(sed -n 3p "$work/killed.dat" | cut -f1)" = 40 ] || fail "journal time axis"
+# 40 ms, or the wider spacing a busy machine achieved (the journal stands for the log's period).
+[ "$(sed -n 3p "$work/killed.dat" | cut -f1)" -ge 40 ] || fail "journal time axis"
 cut -f2 "$work/killed.dat" | tail -n +2 | tr -d '\r' | sort -u | grep -qv '^2500$' && fail "journal Tset not 250.0"
 # Read by the program's reader, row by row the replies the station sent.
 "$journalcheck" "$work/killed.dat" "$work/station.log" >/dev/null || fail "journal against the station's log"

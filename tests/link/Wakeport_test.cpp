@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
 
 #include "link/Convert.h"
+#include "link/Linetime.h"
 #include "link/Wakeport.h"
 #include "support/Fakeserialline.h"
 #include "tests/link/Bytes.h"
@@ -172,6 +174,39 @@ TEST(Convert, shownValuesGoToTheNearestIntegerHalvesAwayFromZero) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(convert::ToWire(c.shown, c.scale), c.wire) << c.shown << " x " << c.scale;
+}
+
+// The command table's sizes are what the commands really put on the line: the line time of a
+// poll is computed from them.
+TEST_F(WakePortTest, commandTableSizesEveryTransactionOnTheLine) {
+    struct Case {
+        cmd::Code code;
+        std::function<void(TWakePort&)> run;
+    };
+    const Case cases[] = {
+        {cmd::GetHeat, [](TWakePort& p) { p.GetHeat(); }},
+        {cmd::GetFan, [](TWakePort& p) { p.GetFan(); }},
+        {cmd::SetT, [](TWakePort& p) { p.SetT(2500, 100); }},
+        {cmd::SetV, [](TWakePort& p) { p.SetV(1500, 20); }},
+        {cmd::SetParH, [](TWakePort& p) { p.SetParH({}); }},
+        {cmd::GetParH, [](TWakePort& p) { p.GetParH(); }},
+        {cmd::GetPreset, [](TWakePort& p) { p.GetPreset(3); }},
+        {cmd::SetOptionsH, [](TWakePort& p) { p.SetOptionsH({}); }},
+        {cmd::GetOptionsF, [](TWakePort& p) { p.GetOptionsF(); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.code));
+        script->written.clear();
+        // Error code 0, then fields of 1: nothing to stuff.
+        Bytes reply(1 + cmd::SizesOf(c.code).reply, 1);
+        reply[0] = 0;
+        const Bytes frame = Frame(0, c.code, reply);
+        script->Feed(frame);
+        c.run(*port);
+        EXPECT_EQ(static_cast<int>(script->written.size() + frame.size()),
+                  linetime::TransactionBytes(c.code));
+        EXPECT_TRUE(script->input.empty()) << "the reply was read whole";
+    }
 }
 
 // Found by fuzzing the parameter file: a nudge relative to the value grew past half a unit

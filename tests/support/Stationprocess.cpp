@@ -114,6 +114,12 @@ StationLogEntry ParseLine(std::string_view line) {
     for (std::size_t i = 2; i < words.size(); ++i) {
         if (words[i].rfind("N=", 0) == 0) {
             std::from_chars(words[i].data() + 2, words[i].data() + words[i].size(), e.request);
+        } else if (words[i].rfind("T=", 0) == 0) {
+            double ms = 0;
+            const auto end = words[i].data() + words[i].size();
+            if (std::from_chars(words[i].data() + 2, end, ms).ptr != end)
+                throw std::runtime_error("station log: bad time: " + std::string(line));
+            e.timeMs = ms;
         } else {
             e.tags.emplace_back(words[i]);
         }

@@ -25,6 +25,7 @@ struct StationLogEntry {
     Direction direction = Direction::Rx;
     int command = -1;                 // -1 when no command byte could be read
     int request = 0;                  // the request number (tag N=), 0 when absent
+    std::optional<double> timeMs;     // when the line was written (tag T=), ms
     std::vector<std::string> tags;    // every other tag as written: "DROPPED", "NOISE=12"
     std::vector<std::uint8_t> frame;  // raw line bytes from the frame's FEND
     std::optional<std::vector<std::uint8_t>> data;  // the frame's data, when it decodes

@@ -48,8 +48,9 @@ class JournalWindow : public ::testing::Test {
         return fs::exists(window.journalFile()) ? FileText(window.journalFile()) : "(none)";
     }
     static std::string Saved(TMainForm& window) {
+        // With the period the window saves with: the one the log achieved.
         return datafile::FormatDataFile(window.store(), window.visibleTraces(),
-                                        window.config().samplePeriodMs);
+                                        window.acquisition().recordPeriodMs());
     }
     static void Record(TMainForm& window, int samples) {
         if (!window.action("acStart")->isChecked()) window.action("acStart")->trigger();

@@ -366,6 +366,29 @@ TEST(SettingsFormStation, samplePeriodShowsItsItemOrStaysWhenNoItemStandsForIt) 
     }
 }
 
+TEST(SettingsFormStation, theSampleListMarksPeriodsTooFastForTheModelAndKeepsThemSelectable) {
+    struct Case {
+        const char* model;
+        const char* first;
+    };
+    for (const Case& c : {Case{"KRF-51", "20 ms (too fast for KRF-51)"}, Case{"KRT-51", "20 ms"}}) {
+        StationProcess station({.model = c.model});
+        Core core;
+        core.ConnectTo(station);
+        Config config;
+        config.samplePeriodMs = 100;
+        TSettingsForm form(core.app, config);
+        QComboBox& sample = Child<QComboBox>(form, "cbSample");
+        EXPECT_EQ(sample.itemText(0), c.first) << c.model;
+        EXPECT_EQ(sample.itemText(1), "40 ms") << c.model;
+        EXPECT_EQ(sample.itemData(0, Qt::ToolTipRole).toString().isEmpty(),
+                  std::string(c.model) == "KRT-51");
+        sample.setCurrentIndex(0);
+        Button(form, "btOk").click();
+        EXPECT_EQ(config.samplePeriodMs, 20) << c.model;
+    }
+}
+
 TEST(SettingsFormStation, aFailedReadIsShownAndThatRecordIsNeitherEditableNorWritten) {
     struct Case {
         int failing;  // the command the station refuses

@@ -11,7 +11,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 TEST(StationLogParse, readsDirectionCommandTagsAndFrame) {
     const auto entries = ParseStationLog(
-        "RX 07 N=3 SKIPPED=2 | C0 07 00 D0\n"
+        "RX 07 N=3 SKIPPED=2 T=1520.347 | C0 07 00 D0\n"
         "TX 07 N=3 NOISE=12 | C0 07 0D 00 DB DC 0D AA 0D FA 00 7B 00 FE FF 10 27 A3\n"
         "TX 06 N=4 DROPPED\n"
         "RX -- NOISE=5\n"
@@ -23,6 +23,8 @@ TEST(StationLogParse, readsDirectionCommandTagsAndFrame) {
     EXPECT_EQ(entries[0].command, 7);
     EXPECT_EQ(entries[0].request, 3);
     EXPECT_EQ(entries[0].Value("SKIPPED"), "2");
+    EXPECT_EQ(entries[0].timeMs, 1520.347);
+    EXPECT_EQ(entries[0].tags.size(), 1u) << "the time is no tag";
     EXPECT_EQ(entries[0].frame, (Bytes{0xC0, 0x07, 0x00, 0xD0}));
     EXPECT_EQ(entries[0].data, Bytes{});
 
@@ -35,6 +37,7 @@ TEST(StationLogParse, readsDirectionCommandTagsAndFrame) {
     EXPECT_TRUE(entries[2].Has("DROPPED"));
     EXPECT_FALSE(entries[2].Has("DROP"));
     EXPECT_TRUE(entries[2].frame.empty());
+    EXPECT_EQ(entries[2].timeMs, std::nullopt);
     EXPECT_FALSE(entries[2].data);
 
     EXPECT_EQ(entries[3].command, -1);
@@ -47,7 +50,8 @@ TEST(StationLogParse, readsDirectionCommandTagsAndFrame) {
 }
 
 TEST(StationLogParse, refusesLinesItCannotRead) {
-    for (const char* text : {"XX 07 N=1\n", "RX\n", "RX 7 N=1\n", "RX 07 | C0 0\n", "RX 07 | ZZ\n"})
+    for (const char* text : {"XX 07 N=1\n", "RX\n", "RX 7 N=1\n", "RX 07 | C0 0\n", "RX 07 | ZZ\n",
+                             "RX 07 N=1 T=12ms\n"})
         EXPECT_THROW(ParseStationLog(text), std::runtime_error) << text;
 }
 

@@ -11,6 +11,7 @@
 #include "tools/cli/Cli.h"
 #include "tools/cli/Clicore.h"
 #include "tools/cli/Recordloop.h"
+#include "core/Periodnotice.h"
 
 namespace {
 
@@ -85,6 +86,8 @@ int RunLog(CliContext& context) {
     journal.Keep(std::make_unique<JournalWriter>(part));
     journal.SetLayout(core.store(), everyTrace, periodMs);
     const auto reportJournal = [&] {
+        // The journal stands for the period the log does: the achieved one if it is not kept.
+        journal.SetLayout(core.store(), everyTrace, core.acquisition().recordPeriodMs());
         if (const auto error = journal.TakeError()) context.err << *error << '\n';
     };
     RecordPlan plan = options.plan;
@@ -93,7 +96,10 @@ int RunLog(CliContext& context) {
     journal.writer()->Flush();
     reportJournal();
 
-    const auto saved = datafile::SaveDataFile(options.out, core.store(), everyTrace, periodMs);
+    // The achieved spacing when the line could not keep the period asked for.
+    const Acquisition& acquisition = core.acquisition();
+    const auto saved =
+        datafile::SaveDataFile(options.out, core.store(), everyTrace, acquisition.recordPeriodMs());
     if (!saved.ok) {
         // The journal stays: it holds the samples the data file could not.
         context.err << saved.message << '\n';
@@ -102,6 +108,12 @@ int RunLog(CliContext& context) {
     journal.Discard();
     journal.writer()->Flush();
     context.out << "samples=" << core.store().count() << '\n';
+    // Key=value like the rest: the period the file was saved with, and why.
+    if (!acquisition.spacing().kept()) {
+        const PeriodNotice notice = NoticeOf(acquisition, core.connection().kind());
+        context.out << "period_ms=" << acquisition.recordPeriodMs() << " (" << notice.text << ", "
+                    << notice.cause << ")\n";
+    }
     for (const auto& [key, value] : HealthFields(core.TotalHealth()))
         context.out << key << '=' << value << '\n';
     return ExitOk;

@@ -26,6 +26,7 @@ RecordEnd TickUntilDone(AppCore& core, const RecordPlan& plan, StopSignals& stop
 RecordEnd RecordLog(AppCore& core, const RecordPlan& plan, StopSignals& stop) {
     Acquisition& acquisition = core.acquisition();
     if (acquisition.state() != AcqState::Stopped) acquisition.Stop();
+    acquisition.SetSamplePeriod(static_cast<int>(plan.period.count()));
     acquisition.Start();
     const RecordEnd end = TickUntilDone(core, plan, stop);
     acquisition.Stop();

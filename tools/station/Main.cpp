@@ -42,6 +42,7 @@ int Serve(const StationOptions& options) {
     StationLog log(options.logPath);
     PtyLine line(pty.Master(), stop.get());
     line.SetBaud(options.wireBaud);
+    line.SetTurnaround(std::chrono::microseconds(options.turnaroundUs));
     Station station(options.kind, options.identity, options.seed ^ PhysicsSeedMix,
                     options.plant);
     FaultPlan faults(options.faults);

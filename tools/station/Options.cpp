@@ -85,6 +85,10 @@ const std::map<std::string, Setter>& ValueOptions() {
          [](StationOptions& o, const std::string& v) {
              o.wireBaud = ParseInt("--wire-baud", v, 1, 4'000'000);
          }},
+        {"--turnaround",
+         [](StationOptions& o, const std::string& v) {
+             o.turnaroundUs = ParseInt("--turnaround", v, 0, 1'000'000);
+         }},
         {"--seed", [](StationOptions& o,
                       const std::string& v) { o.seed = ParseNumber<std::uint32_t>("--seed", v); }},
         {"--log", [](StationOptions& o, const std::string& v) { o.logPath = v; }},
@@ -185,7 +189,8 @@ StationOptions ParseStationOptions(const std::vector<std::string>& args) {
 
 const char* StationUsage() {
     return "usage: tavolin-station --link PATH [--model KRF-51|KRT-51] [--identity TEXT]\n"
-           "       [--wire-baud N] [--seed N] [--log FILE] [--sim-step MS] [heater options]\n"
+           "       [--wire-baud N [--turnaround US]] [--seed N] [--log FILE] [--sim-step MS]\n"
+           "       [heater options]\n"
            "       [fault options]\n";
 }
 
@@ -198,7 +203,11 @@ and serves WAKE requests at address 0 until SIGINT or SIGTERM, then removes PATH
   --link PATH          where the device link goes (required; a stale link is replaced)
   --model M            KRF-51 (heater and fan, default) or KRT-51 (heater only)
   --identity TEXT      identity text of GetInfo (default "<model> Emulator v1")
-  --wire-baud N        pace every byte sent at N baud, 10 bits a byte
+  --wire-baud N        a line of N baud, 10 bits a byte: a request counts as arrived once its
+                       bytes would have crossed the line, and each reply byte is delivered when
+                       it would have
+  --turnaround US      with --wire-baud, the reply starts US microseconds after the request's
+                       last byte (default 0; real stations take about 1000)
   --seed N             seed of the faults and of the readings' noise (default 1)
   --log FILE           one line per request and reply:  RX|TX <cmd hex> [tags] | <frame hex>
   --sim-step MS        each request advances the physics by MS ms instead of the wall clock

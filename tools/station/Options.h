@@ -22,6 +22,7 @@ struct StationOptions {
     DeviceKind kind = DeviceKind::Krf51;
     std::string identity;  // empty: the model's default
     int wireBaud = 0;      // 0: unpaced
+    int turnaroundUs = 0;  // reply delay after a request's last byte, with --wire-baud
     std::uint32_t seed = 1;
     std::string logPath;
     std::optional<int> simStepMs;  // time per request instead of the wall clock

@@ -27,6 +27,7 @@ bool PtyLine::ReadByte(std::uint8_t& value) {
         const ssize_t n = ::read(master_, &value, 1);
         if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
         if (n != 1) return false;
+        if (captured_.empty()) firstRead_ = std::chrono::steady_clock::now();
         captured_.push_back(value);
         return true;
     }
@@ -60,9 +61,20 @@ long PtyLine::WriteAll(const std::uint8_t* data, std::size_t size) {
 }
 
 long PtyLine::WritePaced(const std::uint8_t* data, std::size_t size) {
-    const long long byteNs = 1'000'000'000LL * BitsPerByte / baud_;
+    using namespace std::chrono;
+    const nanoseconds byte(1'000'000'000LL * BitsPerByte / baud_);
+    // A pseudo-terminal hands the whole request over at once; on the line its last byte
+    // arrives one byte time per byte after its first.
+    auto start = steady_clock::now();
+    if (!captured_.empty())
+        start =
+            std::max(start, firstRead_ + byte * static_cast<long>(captured_.size()) + turnaround_);
+    // steady_clock is CLOCK_MONOTONIC on Linux.
+    const nanoseconds since = duration_cast<nanoseconds>(start.time_since_epoch()) + byte;
     timespec due{};
-    ::clock_gettime(CLOCK_MONOTONIC, &due);
+    due.tv_sec = static_cast<time_t>(since.count() / 1'000'000'000LL);
+    due.tv_nsec = static_cast<long>(since.count() % 1'000'000'000LL);
+    const long long byteNs = byte.count();
     for (std::size_t i = 0; i < size; ++i) {
         // Absolute deadlines keep the rate exact however long each write takes.
         while (::clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &due, nullptr) == EINTR) {

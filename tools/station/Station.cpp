@@ -9,40 +9,11 @@ namespace {
 
 using namespace cmd;
 
-/// Request data bytes each command takes; none for a command the station does not know.
+/// Request data bytes each command takes (the link's table); none for a command the station
+/// does not know. Echo and GetInfo are answered before this is asked.
 std::optional<std::size_t> RequestLength(std::uint8_t command) {
-    switch (command) {
-        case SetT:
-            return 4;
-        case SetPIDH:
-        case SetPIDF:
-            return 4;
-        case SetParH:
-            return 16;
-        case SetV:
-            return 3;
-        case SetPreset:
-            return 6;
-        case GetPreset:
-            return 1;
-        case SetTimers:
-            return 5;
-        case SetOptionsH:
-            return 18;
-        case SetOptionsF:
-            return 7;
-        case GetHeat:
-        case GetPIDH:
-        case GetParH:
-        case GetFan:
-        case GetPIDF:
-        case GetTimers:
-        case GetOptionsH:
-        case GetOptionsF:
-            return 0;
-        default:
-            return std::nullopt;
-    }
+    if (command < SetT || command > GetOptionsF) return std::nullopt;
+    return static_cast<std::size_t>(SizesOf(static_cast<Code>(command)).request);
 }
 
 std::string DefaultIdentity(DeviceKind kind) {

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <charconv>
 #include <system_error>
 
 std::string Hex2(unsigned value) {
@@ -32,6 +33,12 @@ void StationLog::Write(const char* direction, int command, const std::vector<std
     line += ' ';
     line += command == NoCommand ? std::string("--") : Hex2(static_cast<unsigned>(command));
     for (const auto& tag : tags) line += ' ' + tag;
+    // Microsecond resolution: the tests measure the poll's spacing from these times.
+    const std::chrono::duration<double, std::milli> at = std::chrono::steady_clock::now() - opened_;
+    char time[32];
+    const auto end =
+        std::to_chars(time, time + sizeof time, at.count(), std::chars_format::fixed, 3).ptr;
+    line += " T=" + std::string(time, end);
     if (!frame.empty()) {
         line += " |";
         for (const auto b : frame) line += ' ' + Hex2(b);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -8,11 +9,12 @@
 
 /// The station's record of the line, one line per request received and per reply sent:
 ///
-///     RX 07 N=3 | C0 07 00 D0
-///     TX 07 N=3 NOISE=12 | C0 07 0D 00 ...
+///     RX 07 N=3 T=1520.347 | C0 07 00 D0
+///     TX 07 N=3 NOISE=12 T=1521.012 | C0 07 0D 00 ...
 ///
-/// direction, command code in hex ("--" when no command could be read), tags, and after " | "
-/// the frame's raw line bytes from its FEND (none when no frame went out). Each line is
+/// direction, command code in hex ("--" when no command could be read), tags, the time the
+/// line was written in ms since the log was opened, and after " | " the frame's raw line
+/// bytes from its FEND (none when no frame went out). Each line is
 /// written with one call, so a reader never sees half of a line that is still to come.
 class StationLog {
   public:
@@ -29,6 +31,7 @@ class StationLog {
                const Bytes& frame);
 
     UniqueFd fd_;
+    std::chrono::steady_clock::time_point opened_ = std::chrono::steady_clock::now();
 };
 
 /// `value` as two upper-case hex digits.
