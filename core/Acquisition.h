@@ -2,6 +2,7 @@
 
 #include "core/Connection.h"
 #include "core/Controlpanel.h"
+#include "core/Stationprobe.h"
 #include "traces/Tracestore.h"
 
 enum class AcqState { Stopped = 0, Paused = 1, Running = 2 };
@@ -49,6 +50,9 @@ class Acquisition {
 
     /// One poll: link errors take the connection off line silently; other errors pass.
     void Tick();
+    /// Off line, reconnect only once `probe` has heard the station, so that an absent one
+    /// costs the tick nothing; nullptr connects at once, waiting out the time-outs.
+    void SetProbe(StationProbe* probe) noexcept { probe_ = probe; }
 
     void Start();
     void Pause();
@@ -62,6 +66,8 @@ class Acquisition {
 
   private:
     void PollStation();
+    /// Whether it went on line.
+    bool Reconnect();
     void SimulateOffLine();
     void AfterAppend(bool draw);
     void SetState(AcqState state);
@@ -70,6 +76,7 @@ class Acquisition {
     ControlPanel& panel_;
     TraceStore& store_;
     AcquisitionView& view_;
+    StationProbe* probe_ = nullptr;
     AcquisitionOptions options_;
     AcqState state_ = AcqState::Stopped;
     TraceSample live_{};

@@ -4,6 +4,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -14,6 +15,7 @@
 #include "files/Inifile.h"
 #include "support/Stationprocess.h"
 #include "support/Tempfolder.h"
+#include "tests/ui/Onmodal.h"
 
 namespace fs = std::filesystem;
 
@@ -171,6 +173,53 @@ TEST(MainFormKeys, altFAndAltDRunFreezeAndDisconnectDespiteTheMenuAccessKeys) {
     EXPECT_EQ(window.connection().selectedPort(), "") << "Disconnect forgets the port";
     QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
     EXPECT_TRUE(window.action("acStart")->isChecked());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainFormClose, theUnsavedDataQuestionAndTheSaveDialogDecideWhetherTheWindowCloses) {
+    struct Case {
+        const char* what;
+        QMessageBox::StandardButton answer;
+        bool saveDialogAccepted;  // when Yes opens it
+        bool closes;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"Yes, then a file name", QMessageBox::Yes, true, true, true},
+        {"Yes, then Cancel in the save dialog", QMessageBox::Yes, false, false, false},
+        {"No", QMessageBox::No, false, true, false},
+        {"Cancel", QMessageBox::Cancel, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempFolder folder;
+        const fs::path ini = folder / "tavolin.ini";
+        const fs::path saved = folder / "recording.dat";
+        TMainForm window(ini, folder.path().string() + "/");
+        window.store().Append(TraceSample{2500, 2480, 250});
+        window.store().setModified(true);
+
+        QString question;
+        OnModal<QMessageBox> box([&](QMessageBox& b) {
+            question = b.text();
+            b.done(c.answer);
+        });
+        OnModal<QFileDialog> dialog([&](QFileDialog& d) {
+            if (!c.saveDialogAccepted) return d.reject();
+            d.selectFile(QString::fromStdString(saved.string()));
+            static_cast<QDialog&>(d).accept();  // what the dialog's Save button runs
+        });
+        EXPECT_EQ(window.close(), c.closes);
+        EXPECT_EQ(question, "Data modified. Save changes?");
+        EXPECT_EQ(dialog.seen(), c.answer == QMessageBox::Yes ? 1 : 0);
+        EXPECT_EQ(fs::exists(saved), c.saved);
+        EXPECT_EQ(window.store().modified(), !c.saved) << "unsaved data stays marked unsaved";
+        EXPECT_EQ(window.store().count(), 1);
+        EXPECT_EQ(fs::exists(ini), c.closes) << "settings are written only when it closes";
+    }
 }
 
 }  // namespace
