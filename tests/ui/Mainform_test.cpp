@@ -2,6 +2,7 @@
 // writes its configuration file when it closes.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
@@ -205,7 +206,7 @@ TEST(MainFormClose, theUnsavedDataQuestionAndTheSaveDialogDecideWhetherTheWindow
         QString question;
         OnModal<QMessageBox> box([&](QMessageBox& b) {
             question = b.text();
-            b.done(c.answer);
+            b.button(c.answer)->click();
         });
         OnModal<QFileDialog> dialog([&](QFileDialog& d) {
             if (!c.saveDialogAccepted) return d.reject();
