@@ -66,18 +66,21 @@ key() {
         windowfocus --sync "$main" key "$@"
 }
 # title TEXT: waits until the main window's title is TEXT.
-title() { waitfor 10 test "$(xdotool getwindowname "$main")" = "$1" || fail "title not $1"; }
+titled() { [ "$(xdotool getwindowname "$main")" = "$1" ]; }
+title() { waitfor 10 titled "$1" || fail "title not $1"; }
 # A picture of the status bar, to see the cursor's readout arrive there.
 statusbar() { import -window "$main" -crop "${WIDTH}x24+0+$((HEIGHT - 24))" rgb:- | md5sum; }
+changed() { [ "$(statusbar)" != "$1" ]; }
+recorded() { (($(polls) - $1 >= $2)); }
 shot 1-connected
 
 key alt+s                            # Start
 start=$(polls)
 # Record at least 50 samples (two seconds at 40 ms).
-waitfor 30 test "$(($(polls) - start))" -ge 50 || fail "the window stopped polling"
+waitfor 30 recorded "$start" 50 || fail "the window stopped polling"
 before=$(statusbar)
 xdotool mousemove --window "$main" 100 400 click 1   # the cursor on the recorded samples
-waitfor 10 test "$(statusbar)" != "$before" || fail "no cursor readout in the status bar"
+waitfor 10 changed "$before" || fail "no cursor readout in the status bar"
 shot 2-recording-with-cursor
 key alt+p                            # Stop
 
