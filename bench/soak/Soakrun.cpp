@@ -27,6 +27,13 @@ std::string Number(double value) {
     return std::string(buffer, result.ptr);
 }
 
+std::string Fixed2(double value) {
+    char buffer[32];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+    return std::string(buffer, result.ptr);
+}
+
 double PerFault(int count, int faults) {
     return faults == 0 ? 0.0 : static_cast<double>(count) / faults;
 }
@@ -169,7 +176,7 @@ void PrintReport(std::ostream& out, const SoakReport& report) {
         const auto injected = report.faults.find(kind);
         out << "  " << kind << ": " << count;
         if (injected != report.faults.end())
-            out << " of " << injected->second << " (" << Number(PerFault(count, injected->second))
+            out << " of " << injected->second << " (" << Fixed2(PerFault(count, injected->second))
                 << " per fault)";
         out << "\n";
     }
