@@ -98,10 +98,14 @@ std::optional<std::uint8_t> FrameByte(RawReader& in) {
     if (value == Fend) return std::nullopt;
     if (value != Fesc) return value;
     switch (in.Next()) {
-        case Tfend: return Fend;
-        case Tfesc: return Fesc;
-        case Fend: return std::nullopt;
-        default: throw ELinkFault("WAKE destuffing error.", LinkOutcome::FrameError);
+        case Tfend:
+            return Fend;
+        case Tfesc:
+            return Fesc;
+        case Fend:
+            return std::nullopt;
+        default:
+            throw ELinkFault("WAKE destuffing error.", LinkOutcome::FrameError);
     }
 }
 

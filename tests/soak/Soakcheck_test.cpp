@@ -220,8 +220,8 @@ TEST(SoakCheck, faultsAreCountedByKindFromTheReplyTagsAndRequestsByNumber) {
     }
     const auto parsed = soak::ParseLog(log.text());
     const std::map<std::string, int> expected = {
-        {"noise", 3},      {"long noise", 1},    {"bad CRC", 1},       {"dropped", 1},
-        {"error code", 1}, {"wrong address", 1}, {"wrong command", 1}, {"silent", 2},
+        {"noise", 3},           {"long noise", 1},    {"bad CRC", 1},       {"dropped", 1},
+        {"error code", 1},      {"wrong address", 1}, {"wrong command", 1}, {"silent", 2},
         {"noise with FEND", 1}, {"late", 1},
     };
     EXPECT_EQ(soak::CountFaults(parsed), expected);
