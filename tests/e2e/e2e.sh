@@ -138,15 +138,14 @@ timers=$(grep -c '^RX 13 ' "$work/station.log")
 TAVOLIN_CONFIG="$work/tavolin.ini" QT_QPA_PLATFORM=xcb "$app" >"$work/window2.out" 2>&1 &
 window=$!
 pids+=($window)
-xdotool search --sync --onlyvisible --name '^Tavolin$' >/dev/null
-for _ in $(seq 200); do
-    [ "$(grep -c '^RX 13 ' "$work/station.log")" -gt "$timers" ] && break
-    sleep 0.05
-done
+main=$(window Tavolin) || fail "the second window did not show"
+eval "$(xdotool getwindowgeometry --shell "$main")"
+reread() { (($(grep -c '^RX 13 ' "$work/station.log") > timers)); }
+waitfor 20 reread || fail "the second window did not connect"
 key alt+s                            # Start
 journalrows() { [ -e "$journal" ] && echo $(($(wc -l <"$journal") - 1)) || echo 0; }
-for _ in $(seq 200); do [ "$(journalrows)" -ge 30 ] && break; sleep 0.05; done
-[ "$(journalrows)" -ge 30 ] || fail "the journal holds $(journalrows) rows while recording"
+journaled() { (($(journalrows) >= 30)); }
+waitfor 10 journaled || fail "the journal holds $(journalrows) rows while recording"
 kill -KILL "$window"
 wait "$window" 2>/dev/null || true
 cp "$journal" "$work/killed.dat"
@@ -175,24 +174,22 @@ done
 [ -n "$question" ] || fail "no recovery question at start"
 shot 6-recovery-question
 xdotool windowfocus --sync "$question" key Return   # Yes is the default button
-xdotool search --sync --onlyvisible --name '^Tavolin - recovered recording \(not saved\)$' >/dev/null
+main=$(window 'Tavolin - recovered recording \(not saved\)') || fail "the recovered log did not load"
+eval "$(xdotool getwindowgeometry --shell "$main")"
 shot 7-recovered
 key ctrl+s
-xdotool search --sync --onlyvisible --name '^Save Data File$' >/dev/null
+window 'Save Data File' >/dev/null || fail "no save dialog after recovery"
 xdotool type --delay 20 "$work/recovered.dat"
 xdotool key Return
-for _ in $(seq 100); do [ -s "$work/recovered.dat" ] && break; sleep 0.05; done
-[ -s "$work/recovered.dat" ] || fail "Save as wrote no file after recovery"
+waitfor 10 test -s "$work/recovered.dat" || fail "Save as wrote no file after recovery"
 recovered=$(($(wc -l <"$work/recovered.dat") - 1))
 # A row the kill cut in half is left out; everything before it comes back as it was.
 [ "$recovered" -ge $((killed - 1)) ] || fail "recovered $recovered of $killed rows"
 cmp -s -n "$(stat -c %s "$work/recovered.dat")" "$work/recovered.dat" "$work/killed.dat" ||
     fail "the recovered log differs from the journal"
-for _ in $(seq 100); do [ -e "$journal" ] || break; sleep 0.05; done
-[ -e "$journal" ] && fail "the journal stayed after the recovered log was saved"
+waitfor 10 test ! -e "$journal" || fail "the journal stayed after the recovered log was saved"
 key alt+x
-for _ in $(seq 100); do kill -0 "$window" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$window" 2>/dev/null && fail "the recovered window did not close"
+waitfor 10 closed || fail "the recovered window did not close"
 
 echo "e2e: $rows samples saved and reopened, $polls polls; $killed journaled before SIGKILL," \
     "$recovered recovered; screenshots in $out"
