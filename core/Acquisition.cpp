@@ -22,11 +22,17 @@ void Acquisition::PollOrReconnect() {
         }
         return;
     }
-    if (options_.autoConnect && !connection_.selectedPort().empty() &&
-        connection_.ConnectSelected())
+    if (options_.autoConnect && !connection_.selectedPort().empty() && Reconnect())
         view_.PollConnected();
     if (!connection_.onLine() && options_.simulate && state_ == AcqState::Running)
         SimulateOffLine();
+}
+
+bool Acquisition::Reconnect() {
+    // A station that is switched off would make each attempt wait out its time-out here, on
+    // the caller's thread; the probe waits for it elsewhere.
+    if (probe_ && !probe_->StationAnswered(connection_.selectedPort())) return false;
+    return connection_.ConnectSelected();
 }
 
 void Acquisition::PollStation() {

@@ -6,6 +6,7 @@
 #include "core/Connection.h"
 #include "core/Controlpanel.h"
 #include "core/Samplespacing.h"
+#include "core/Stationprobe.h"
 #include "traces/Tracestore.h"
 
 enum class AcqState { Stopped = 0, Paused = 1, Running = 2 };
@@ -73,6 +74,9 @@ class Acquisition {
     int recordPeriodMs() const noexcept { return spacing_.recordPeriodMs(); }
     /// The store now holds a log read from a file, whose rows stand `periodMs` apart.
     void LogLoaded(int periodMs);
+    /// Off line, reconnect only once `probe` has heard the station, so that an absent one
+    /// costs the tick nothing; nullptr connects at once, waiting out the time-outs.
+    void SetProbe(StationProbe* probe) noexcept { probe_ = probe; }
 
     void Start();
     void Pause();
@@ -87,6 +91,8 @@ class Acquisition {
   private:
     void PollOrReconnect();
     void PollStation();
+    /// Whether it went on line.
+    bool Reconnect();
     void SimulateOffLine();
     void AfterAppend(bool draw);
     bool UnderWay() const noexcept { return state_ != AcqState::Stopped; }
@@ -96,6 +102,7 @@ class Acquisition {
     ControlPanel& panel_;
     TraceStore& store_;
     AcquisitionView& view_;
+    StationProbe* probe_ = nullptr;
     AcquisitionOptions options_;
     AcqState state_ = AcqState::Stopped;
     TraceSample live_{};

@@ -46,6 +46,16 @@ bool AppCore::CutRight(int k) {
     return true;
 }
 
+void AppCore::ProbeInBackground(StationProbe::LineFactory makeLine) {
+    acquisition_.SetProbe(nullptr);
+    probe_ = std::make_unique<StationProbe>(std::move(makeLine));
+    acquisition_.SetProbe(probe_.get());
+}
+
+void AppCore::StopProbe() {
+    if (probe_) probe_->Cancel();
+}
+
 void AppCore::Connected() {
     health_.ConnectionStarted(link_->counts());
     if (autoRead) panel_.ReadParams();

@@ -72,6 +72,13 @@ class AppCore final : private ConnectionView, private AcquisitionView {
     bool CutLeft(int k);
     bool CutRight(int k);
 
+    /// From now on the poll loop reconnects only after a probe on a thread of its own has
+    /// heard the station, so that an absent station never blocks the caller; `makeLine` gives
+    /// the probe its serial lines (empty: real ports).
+    void ProbeInBackground(StationProbe::LineFactory makeLine = nullptr);
+    /// Waits for a probe under way, so that the remembered port is free for another user.
+    void StopProbe();
+
     /// Read every parameter after each connect.
     bool autoRead = true;
 
@@ -102,6 +109,7 @@ class AppCore final : private ConnectionView, private AcquisitionView {
     Acquisition acquisition_;
     Changelog changelog_;
     ChangeMarks marks_;
+    std::unique_ptr<StationProbe> probe_;
     // Last, so that it goes first: its writer thread writes what is queued and ends.
     JournalKeeper journal_;
 };

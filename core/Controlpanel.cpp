@@ -8,13 +8,6 @@ using Field = PanelView::Field;
 using Box = PanelView::Box;
 using Control = PanelView::Control;
 
-namespace {
-
-/// The preset list's fixed entries before the numbered presets: "OFF", "COOL", "STB".
-constexpr int FirstPresetEntries = 3;
-
-}  // namespace
-
 int ControlPanel::Wire(Field field, int scale) const {
     return convert::ToWire(view_.Value(field), scale);
 }

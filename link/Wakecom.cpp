@@ -122,11 +122,14 @@ void TWakeCom::Transact(int address) {
     if (!line_->IsOpen()) return;
     address_ = address;
     ++counts_.requests;
+    // Whatever waits in the input came before this request, such as a reply that arrived
+    // after an earlier command gave up on it; it must not answer this one.
+    line_->Purge();
     wake::Frame reply;
     try {
         SendFrame(static_cast<std::uint8_t>(address_), static_cast<std::uint8_t>(commandCode_),
                   requestData_.data(), static_cast<std::uint8_t>(requestCount_));
-        reply = ReceiveFrame(replyData_.data());
+        reply = ReceiveReply();
     } catch (const ELinkFault& e) {
         counts_.Count(e.outcome());
         throw;
@@ -155,6 +158,28 @@ void TWakeCom::Transact(int address) {
     }
     counts_.Count(outcome);
     if (code != 0) ThrowCommandError(code);
+}
+
+wake::Frame TWakeCom::ReceiveReply() {
+    wake::Frame reply = ReceiveFrame(replyData_.data());
+    // A late reply to an earlier command, or another station's, is passed over while this
+    // one's may still come. When nothing good follows, the first one passed over is what
+    // the command reports, as if it had been taken.
+    const auto ours = [&](const wake::Frame& f) {
+        return f.address == address_ && f.command == commandCode_;
+    };
+    if (ours(reply)) return reply;
+    const std::array<std::uint8_t, wake::MaxData> firstData = replyData_;
+    for (int passed = 1; passed <= MaxRepliesPassedOver; ++passed) {
+        try {
+            const wake::Frame next = ReceiveFrame(replyData_.data());
+            if (ours(next)) return next;
+        } catch (const EInOutError&) {
+            break;
+        }
+    }
+    replyData_ = firstData;
+    return reply;
 }
 
 void TWakeCom::ExpectReplyFields(int bytes) {

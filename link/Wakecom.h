@@ -60,7 +60,8 @@ public:
     /// Appends to the request; bytes that would pass 250 are dropped.
     void PutByte(int value) noexcept;
     void PutWord(int value) noexcept;
-    /// Sends the request and receives and checks the reply; throws "Error of command ...".
+    /// Discards what arrived before the request, sends it and receives and checks the reply,
+    /// passing over replies to other commands or addresses; throws "Error of command ...".
     void Transact(int address);
     /// Fails the command as "invalid packet." when the fresh reply holds fewer than `bytes`
     /// field bytes after its error code, so that no stale byte is handed out as a field.
@@ -81,7 +82,13 @@ public:
 protected:
     [[noreturn]] void ThrowCommandError(int code) const;
 
+    /// Replies to other commands or addresses passed over while waiting for this one's; a
+    /// frame takes at least four line bytes, so this keeps to the start search's 512.
+    static constexpr int MaxRepliesPassedOver = wake::StartSearchLimit / 4;
+
 private:
+    wake::Frame ReceiveReply();
+
     std::unique_ptr<SerialLine> line_;
     std::string portName_ = "COM0";
     int portNumber_ = 0;

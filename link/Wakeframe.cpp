@@ -1,5 +1,7 @@
 #include "link/Wakeframe.h"
 
+#include <optional>
+
 #include "link/Inouterror.h"
 #include "link/Serialline.h"
 
@@ -72,34 +74,93 @@ std::uint8_t ReadByteUnstuffed(SerialLine& line) {
     }
 }
 
-Frame ReceiveFrame(SerialLine& line, std::uint8_t* data) {
-    int searched = 0;
-    while (ReadRawByte(line) != Fend) {
-        if (++searched == StartSearchLimit)
-            throw ELinkFault("WAKE frame marker not found.", LinkOutcome::FrameError);
+namespace {
+
+/// Raw reads of one receive, counted against the start search's limit.
+class RawReader {
+  public:
+    explicit RawReader(SerialLine& line) : line_(line) {}
+    std::uint8_t Next() {
+        ++count_;
+        return ReadRawByte(line_);
     }
+    int count() const noexcept { return count_; }
+
+  private:
+    SerialLine& line_;
+    int count_ = 0;
+};
+
+/// One logical byte of a frame being read, or nothing when the line carried FEND: an
+/// unstuffed FEND cannot stand inside a frame, so it starts the next one.
+std::optional<std::uint8_t> FrameByte(RawReader& in) {
+    const std::uint8_t value = in.Next();
+    if (value == Fend) return std::nullopt;
+    if (value != Fesc) return value;
+    switch (in.Next()) {
+        case Tfend:
+            return Fend;
+        case Tfesc:
+            return Fesc;
+        case Fend:
+            return std::nullopt;
+        default:
+            throw ELinkFault("WAKE destuffing error.", LinkOutcome::FrameError);
+    }
+}
+
+/// The frame after its FEND, or nothing when another FEND cut it short.
+std::optional<Frame> FrameAfterFend(RawReader& in, std::uint8_t* data) {
     Frame frame;
     std::uint8_t crc = CrcInit;
     Crc8Update(Fend, crc);
-    std::uint8_t b = ReadByteUnstuffed(line);
-    if (b & 0x80) {
-        frame.address = b & 0x7F;
+    auto b = FrameByte(in);
+    if (!b) return std::nullopt;
+    if (*b & 0x80) {
+        frame.address = *b & 0x7F;
         Crc8Update(frame.address, crc);
-        b = ReadByteUnstuffed(line);
+        if (!(b = FrameByte(in))) return std::nullopt;
     }
-    frame.command = b;
-    Crc8Update(b, crc);
-    frame.count = ReadByteUnstuffed(line);
+    frame.command = *b;
+    Crc8Update(*b, crc);
+    const auto count = FrameByte(in);
+    if (!count) return std::nullopt;
+    frame.count = *count;
     Crc8Update(frame.count, crc);
     // The reply buffer holds MaxData bytes; a longer frame cannot be ours.
     if (frame.count > MaxData) throw ELinkFault("WAKE frame too long.", LinkOutcome::FrameError);
     for (std::size_t j = 0; j < frame.count; ++j) {
-        data[j] = ReadByteUnstuffed(line);
-        Crc8Update(data[j], crc);
+        const auto value = FrameByte(in);
+        if (!value) return std::nullopt;
+        data[j] = *value;
+        Crc8Update(*value, crc);
     }
-    Crc8Update(ReadByteUnstuffed(line), crc);
+    const auto check = FrameByte(in);
+    if (!check) return std::nullopt;
+    Crc8Update(*check, crc);
     if (crc != 0) throw ELinkFault("WAKE CRC error.", LinkOutcome::CrcError);
     return frame;
+}
+
+}  // namespace
+
+Frame ReceiveFrame(SerialLine& line, std::uint8_t* data) {
+    RawReader in(line);
+    // Bytes that belong to no frame: noise before the first FEND and every frame a later
+    // FEND cut short. They share the one start-search limit.
+    int skipped = 0;
+    while (in.Next() != Fend) {
+        if (++skipped == StartSearchLimit)
+            throw ELinkFault("WAKE frame marker not found.", LinkOutcome::FrameError);
+    }
+    for (;;) {
+        const int start = in.count();
+        if (auto frame = FrameAfterFend(in, data)) return *frame;
+        // The cut frame's FEND and body count; the FEND just read opens the next frame.
+        skipped += in.count() - start;
+        if (skipped >= StartSearchLimit)
+            throw ELinkFault("WAKE frame marker not found.", LinkOutcome::FrameError);
+    }
 }
 
 }  // namespace wake

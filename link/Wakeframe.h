@@ -49,7 +49,9 @@ struct Frame {
     std::uint8_t count = 0;
 };
 
-/// Reads one frame into `data` (MaxData bytes) and checks its CRC. Throws EInOutError with
+/// Reads one frame into `data` (MaxData bytes) and checks its CRC. A raw FEND inside a frame
+/// cannot belong to it: the partial frame is dropped and decoding starts again from that FEND,
+/// the dropped bytes counting against the start search's limit. Throws EInOutError with
 /// "WAKE frame marker not found.", "WAKE destuffing error.", "WAKE CRC error.",
 /// "WAKE frame too long." (count above MaxData) or "No data to receive.".
 Frame ReceiveFrame(SerialLine& line, std::uint8_t* data);

@@ -12,7 +12,7 @@ shift || true
 build=${TAVOLIN_FUZZ_BUILD_DIR:-build-fuzz}
 
 CXX=clang++ cmake -S . -B "$build" -G Ninja -DTAVOLIN_FUZZ=ON -DTAVOLIN_GUI=OFF \
-    -DTAVOLIN_TESTS=OFF -DTAVOLIN_BENCH=OFF >/dev/null
+    -DTAVOLIN_TESTS=OFF -DTAVOLIN_BENCH=OFF -DTAVOLIN_WERROR="${TAVOLIN_WERROR:-OFF}" >/dev/null
 # Only the fuzzers and what they link: the tools are not needed here.
 mapfile -t fuzzers < <(ninja -C "$build" -t targets all | sed -n 's|^\(fuzz/[^/]*/fuzz_[^:]*\):.*|\1|p')
 if ! ninja -C "$build" -j "$(nproc)" "${fuzzers[@]}" >"$build/fuzz-build.log" 2>&1; then

@@ -8,7 +8,7 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh
 build=${TAVOLIN_ASAN_BUILD_DIR:-build-asan}
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTAVOLIN_SANITIZE=ON \
-    -DTAVOLIN_BENCH=OFF >/dev/null
+    -DTAVOLIN_BENCH=OFF -DTAVOLIN_WERROR="${TAVOLIN_WERROR:-OFF}" >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
 
 export QT_QPA_PLATFORM=offscreen

@@ -46,6 +46,9 @@ TMainForm::TMainForm(std::filesystem::path configPath, std::string defaultDataDi
 
     panelWidget_ = new TPanelWidget(this);
     core_ = std::make_unique<AppCore>(*panelWidget_, *this);
+    // The window must answer while the station is switched off: reconnecting waits for a
+    // station to answer a probe on another thread before it connects on this one.
+    core_->ProbeInBackground();
     panelWidget_->Bind(core_->panel(), [this](const std::exception& e) { ShowError(this, e); });
 
     BuildActions();
@@ -237,7 +240,12 @@ void TMainForm::closeEvent(QCloseEvent* event) {
             event->ignore();
             return;
         }
-        if (answer == QMessageBox::Yes) SaveDataFileAs();
+        // Cancelling the save dialog means the user changed their mind, not that the
+        // recording may go; a save that failed keeps it too.
+        if (answer == QMessageBox::Yes && !SaveDataFileAs()) {
+            event->ignore();
+            return;
+        }
         // Thrown away on purpose; after Yes the journal goes only if the log was saved.
         if (answer == QMessageBox::No) core_->journal().Discard();
     }

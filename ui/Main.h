@@ -97,7 +97,8 @@ class TMainForm : public QMainWindow, public MainView {
     void Tick();
     void ScheduleNextTick();
     void ConnectAction();
-    void SaveDataFileAs();
+    /// Asks for a name and saves the log; false when the dialog was cancelled or saving failed.
+    bool SaveDataFileAs();
     void OpenParamsAction();
     void SaveParamsAction();
     void RememberDataFile(const QString& path);

@@ -178,6 +178,9 @@ void TMainForm::BuildToolBar() {
 
 void TMainForm::ConnectAction() {
     connection().GoOffLine();
+    // The dialog probes every port with the window's link; a background probe must have let
+    // go of the remembered one first.
+    core_->StopProbe();
     std::string chosen;
     {
         TConnectForm dialog(core_->link(), config_.extraPorts, chosen, this);

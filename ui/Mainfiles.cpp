@@ -136,13 +136,13 @@ void TMainForm::OpenReference(const QString& path) {
     RefreshAnalysis();
 }
 
-void TMainForm::SaveDataFileAs() {
+bool TMainForm::SaveDataFileAs() {
     const QString path =
         AskFileName(this, QFileDialog::AcceptSave, QStringLiteral("Save Data File"),
                     config_.dataDir, fileName_, DataFilter, QStringLiteral("dat"));
-    if (path.isEmpty()) return;
+    if (path.isEmpty()) return false;
     repaint();
-    SaveDataFile(path);
+    return SaveDataFile(path);
 }
 
 bool TMainForm::SaveDataFile(const QString& path) {

@@ -16,8 +16,9 @@ constexpr std::size_t HeatReplyBytes = 1 + 12;
 constexpr std::size_t FanReplyBytes = 1 + 5;
 
 /// Reply tags that mean the client must not have taken the reply, and the fault's name.
-constexpr std::array<std::pair<std::string_view, std::string_view>, 7> DamagingTags = {{
+constexpr std::array<std::pair<std::string_view, std::string_view>, 8> DamagingTags = {{
     {"SILENT", "silent"},
+    {"LATE", "late"},
     {"DROPPED", "dropped"},
     {"NOFRAME", "long noise"},
     {"BADCRC", "bad CRC"},
@@ -104,6 +105,29 @@ std::map<std::string, int> CountFaults(const std::vector<LogLine>& log) {
             if (e.Has(tag)) ++counts[std::string(name)];
         // Noise before a frame that still goes out costs the client nothing.
         if (e.Has("NOISE") && !e.Has("NOFRAME")) ++counts["noise"];
+        if (e.Has("FENDNOISE")) ++counts["noise with FEND"];
+    }
+    return counts;
+}
+
+std::map<std::string, int> AttributeOffLine(const std::vector<LogLine>& log,
+                                            const std::vector<std::size_t>& offsets) {
+    std::map<std::string, int> counts;
+    std::size_t next = 0;
+    const StationLogEntry* last = nullptr;
+    for (const std::size_t offset : offsets) {
+        for (; next < log.size() && log[next].end <= offset; ++next)
+            if (log[next].entry.direction == StationLogEntry::Direction::Tx)
+                last = &log[next].entry;
+        std::string kind = "none";
+        if (last) {
+            for (const auto& [tag, name] : DamagingTags)
+                if (last->Has(tag)) {
+                    kind = name;
+                    break;
+                }
+        }
+        ++counts[kind];
     }
     return counts;
 }

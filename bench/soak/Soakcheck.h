@@ -35,6 +35,11 @@ struct RecordedSample {
 /// Faults the station injected, by kind ("bad CRC", "dropped", ...), from the reply tags.
 std::map<std::string, int> CountFaults(const std::vector<LogLine>& log);
 
+/// For each offset into the log (the log's length when the client went off line), the fault
+/// of the last reply logged by then, counted by kind; "none" when that reply went out clean.
+std::map<std::string, int> AttributeOffLine(const std::vector<LogLine>& log,
+                                            const std::vector<std::size_t>& offsets);
+
 /// Requests the station received (frames it counted).
 int CountRequests(const std::vector<LogLine>& log);
 

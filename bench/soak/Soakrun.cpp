@@ -27,6 +27,17 @@ std::string Number(double value) {
     return std::string(buffer, result.ptr);
 }
 
+std::string Fixed2(double value) {
+    char buffer[32];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 2);
+    return std::string(buffer, result.ptr);
+}
+
+double PerFault(int count, int faults) {
+    return faults == 0 ? 0.0 : static_cast<double>(count) / faults;
+}
+
 std::string ReadWhole(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
@@ -98,6 +109,9 @@ std::vector<std::string> StationArguments(const SoakOptions& options, SilentWind
         "--error-rate",    Number(f.errorRate),
         "--wrong-address", Number(f.wrongAddress),
         "--wrong-command", Number(f.wrongCommand),
+        "--fend-noise",    Number(f.fendNoise),
+        "--late",          Number(f.late),
+        "--late-ms",       std::to_string(f.lateMs),
         "--silent",        std::to_string(silent.first) + "-" + std::to_string(silent.last)};
     if (options.wireBaud > 0)
         args.insert(args.end(), {"--wire-baud", std::to_string(options.wireBaud)});
@@ -115,6 +129,8 @@ SoakReport RunSoak(const SoakOptions& options) {
     {
         PanelModel panel;
         AppCore core(panel, view);
+        // Reconnecting as the window does: only after a probe has heard the station.
+        core.ProbeInBackground();
         view.Attach(core);
         core.connection().SetSelectedPort(station.Link());
         core.acquisition().options().autoConnect = true;
@@ -132,6 +148,7 @@ SoakReport RunSoak(const SoakOptions& options) {
     report.faults = CountFaults(log);
     report.samples = static_cast<int>(view.samples().size());
     report.offLine = view.offLine();
+    report.offLineByFault = AttributeOffLine(log, view.offLineLogBytes());
     report.reconnections = view.reconnections();
     report.mismatches = CheckSamples(log, view.samples());
     report.samplesAfterSilence = SamplesAfterSilence(log, view.samples());
@@ -151,8 +168,19 @@ void PrintReport(std::ostream& out, const SoakReport& report) {
     for (const auto& [kind, count] : report.faults) out << "  " << kind << ": " << count << "\n";
     out << "silent window: requests " << report.silent.first << "-" << report.silent.last << "\n"
         << "samples after the silent window: " << report.samplesAfterSilence << "\n"
-        << "times off line: " << report.offLine << "\n"
-        << "reconnections: " << report.reconnections << "\n"
+        << "times off line: " << report.offLine << "\n";
+    // A fault should cost at most one trip off line; more than one per fault, or any after a
+    // clean reply, means a fault cost more than the tick it struck.
+    out << "times off line per fault, by the last reply's fault:\n";
+    for (const auto& [kind, count] : report.offLineByFault) {
+        const auto injected = report.faults.find(kind);
+        out << "  " << kind << ": " << count;
+        if (injected != report.faults.end())
+            out << " of " << injected->second << " (" << Fixed2(PerFault(count, injected->second))
+                << " per fault)";
+        out << "\n";
+    }
+    out << "reconnections: " << report.reconnections << "\n"
         << "mismatched samples: " << report.mismatches.size() << "\n";
     for (std::size_t i = 0; i < std::min(MaxListed, report.mismatches.size()); ++i)
         out << "  sample " << report.mismatches[i].sample << ": " << report.mismatches[i].why

@@ -21,6 +21,9 @@ struct FaultRates {
     double errorRate = 0.005;
     double wrongAddress = 0.005;
     double wrongCommand = 0.005;
+    double fendNoise = 0.02;  ///< harmless too: a frame start in the noise, cut by the reply
+    double late = 0.005;      ///< the reply comes after the client gave up on it ...
+    int lateMs = 150;         ///< ... by this much, while the next request waits
 };
 
 struct SoakOptions {
@@ -55,6 +58,9 @@ struct SoakReport {
     /// Samples recorded after the station's last silent reply: it came back.
     int samplesAfterSilence = 0;
     int offLine = 0;
+    /// Times off line by the fault of the last reply before it; "none" when that reply went
+    /// out clean, which is what a stale reply taken for a fresh one would cost.
+    std::map<std::string, int> offLineByFault;
     int reconnections = 0;
     std::vector<Mismatch> mismatches;
     /// Anything else that went wrong: the station's exit, the loop stopping, the store.

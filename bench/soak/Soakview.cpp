@@ -8,7 +8,10 @@ namespace soak {
 void SoakView::ShowConnection(const std::string& text) {
     const bool on = text != Connection::OffLineText;
     if (on && !onLine_ && wasOnLine_) ++reconnections_;
-    if (!on && onLine_) ++offLine_;
+    if (!on && onLine_) {
+        ++offLine_;
+        offLineAt_.push_back(LogBytes());
+    }
     wasOnLine_ = wasOnLine_ || on;
     onLine_ = on;
 }
@@ -19,10 +22,15 @@ void SoakView::DrawSample(int index) {
     const TraceStore& store = core_->store();
     for (int trace = 0; trace < TraceCount; ++trace) s.values[trace] = store.value(trace, index);
     s.withFan = core_->connection().kind() == DeviceKind::Krf51;
-    std::error_code error;
-    s.logBytes = std::filesystem::file_size(log_, error);
-    if (error) throw std::runtime_error("station log: " + error.message());
+    s.logBytes = LogBytes();
     samples_.push_back(s);
+}
+
+std::size_t SoakView::LogBytes() const {
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(log_, error);
+    if (error) throw std::runtime_error("station log: " + error.message());
+    return static_cast<std::size_t>(bytes);
 }
 
 std::optional<std::string> SoakView::CompareStore(std::size_t firstSample) const {

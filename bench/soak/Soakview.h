@@ -29,12 +29,16 @@ class SoakView final : public MainView {
     AcqState state() const noexcept { return state_; }
     /// Changes from on line to off line.
     int offLine() const noexcept { return offLine_; }
+    /// The station log's length at each change from on line to off line.
+    const std::vector<std::size_t>& offLineLogBytes() const noexcept { return offLineAt_; }
     /// Changes from off line back to on line, after the first connect.
     int reconnections() const noexcept { return reconnections_; }
     /// A drawn sample whose store slot no longer holds what was drawn, when any.
     std::optional<std::string> CompareStore(std::size_t firstSample) const;
 
   private:
+    std::size_t LogBytes() const;
+
     std::filesystem::path log_;
     AppCore* core_ = nullptr;
     std::vector<RecordedSample> samples_;
@@ -42,6 +46,7 @@ class SoakView final : public MainView {
     bool onLine_ = false;
     bool wasOnLine_ = false;
     int offLine_ = 0;
+    std::vector<std::size_t> offLineAt_;
     int reconnections_ = 0;
 };
 

@@ -18,6 +18,17 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# waitfor SECONDS COMMAND...: retries COMMAND until it succeeds; false when time runs out.
+waitfor() {
+    local limit=$(($(date +%s) + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        (($(date +%s) < limit)) || return 1
+        sleep 0.05
+    done
+}
+# window TITLE: the id of the visible window with exactly this title, waiting up to 20 s.
+window() { timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
 
 # A display of our own.
 display=""
@@ -28,12 +39,11 @@ done
 Xvfb "$display" -screen 0 1280x900x24 -nolisten tcp >/dev/null 2>&1 &
 pids+=($!)
 export DISPLAY=$display
-for _ in $(seq 100); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.05; done
+waitfor 10 xdpyinfo || fail "Xvfb did not start"
 
 "$station" --link "$work/station" --model KRF-51 --log "$work/station.log" >"$work/station.out" &
 pids+=($!)
-for _ in $(seq 100); do [ -e "$work/station" ] && break; sleep 0.05; done
-[ -e "$work/station" ] || fail "the station did not start"
+waitfor 10 test -e "$work/station" || fail "the station did not start"
 
 export XDG_STATE_HOME="$work/state"
 journal="$XDG_STATE_HOME/tavolin/recording.dat"
@@ -42,46 +52,58 @@ printf '[General]\r\nPortName=%s\r\nLeft=0\r\nTop=0\r\nDataDir=%s/\r\n[Settings]
 TAVOLIN_CONFIG="$work/tavolin.ini" QT_QPA_PLATFORM=xcb "$app" >"$work/window.out" 2>&1 &
 window=$!
 pids+=($window)
-xdotool search --sync --onlyvisible --name '^Tavolin$' >/dev/null
+main=$(window Tavolin) || fail "the window did not show"
+eval "$(xdotool getwindowgeometry --shell "$main")"  # WIDTH and HEIGHT of the window
 
-waitlog() {  # waits until the station's log matches $1
-    for _ in $(seq 200); do grep -q "$1" "$work/station.log" 2>/dev/null && return 0; sleep 0.05; done
-    fail "the station never saw: $1"
-}
-waitlog '^RX 13 '  # GetTimers: connected by itself and read the panel
+# GetTimers is the last read after connecting: connected by itself and read the panel.
+waitfor 20 grep -q '^RX 13 ' "$work/station.log" || fail "the window did not connect"
 shot() { import -window root "$out/$1.png"; }
+polls() { grep -c '^RX 07 ' "$work/station.log" || true; }
 # Without a window manager the keyboard goes to the window last clicked: a click on the status
-# bar gives the main window the focus without changing anything.
-key() { xdotool mousemove 700 668 click 1 sleep 0.2 key "$@"; }
+# bar, found from the window's own size, gives it the focus without changing anything.
+key() {
+    xdotool mousemove --window "$main" $((WIDTH / 2)) $((HEIGHT - 8)) click 1 \
+        windowfocus --sync "$main" key "$@"
+}
+# title TEXT: waits until the main window's title is TEXT.
+titled() { [ "$(xdotool getwindowname "$main")" = "$1" ]; }
+title() { waitfor 10 titled "$1" || fail "title not $1"; }
+# A picture of the status bar, to see the cursor's readout arrive there.
+statusbar() { import -window "$main" -crop "${WIDTH}x24+0+$((HEIGHT - 24))" rgb:- | md5sum; }
+changed() { [ "$(statusbar)" != "$1" ]; }
+recorded() { (($(polls) - $1 >= $2)); }
 shot 1-connected
 
 key alt+s                            # Start
-sleep 3                                # let it record
-xdotool mousemove 100 400 click 1      # the cursor on the recorded samples
-sleep 0.3
+start=$(polls)
+# Record at least 50 samples (two seconds at 40 ms).
+waitfor 30 recorded "$start" 50 || fail "the window stopped polling"
+before=$(statusbar)
+xdotool mousemove --window "$main" 100 400 click 1   # the cursor on the recorded samples
+waitfor 10 changed "$before" || fail "no cursor readout in the status bar"
 shot 2-recording-with-cursor
 key alt+p                            # Stop
 
 key ctrl+s
-xdotool search --sync --onlyvisible --name '^Save Data File$' >/dev/null
+window 'Save Data File' >/dev/null || fail "no save dialog"
 xdotool type --delay 20 "$work/run.dat"
 xdotool key Return
-for _ in $(seq 100); do [ -s "$work/run.dat" ] && break; sleep 0.05; done
-[ -s "$work/run.dat" ] || fail "Save as wrote no file"
+waitfor 10 test -s "$work/run.dat" || fail "Save as wrote no file"
+title "Tavolin - run.dat"
 shot 3-saved
 
 key ctrl+n                           # New
-sleep 0.3
+title Tavolin
 shot 4-new
 key ctrl+o
-xdotool search --sync --onlyvisible --name '^Open Data File$' >/dev/null
+window 'Open Data File' >/dev/null || fail "no open dialog"
 xdotool type --delay 20 "$work/run.dat"
 xdotool key Return
-sleep 1
+title "Tavolin - run.dat"
 shot 5-opened
 key alt+x                            # Exit
-for _ in $(seq 100); do kill -0 "$window" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$window" 2>/dev/null && fail "the window did not close"
+closed() { ! kill -0 "$window" 2>/dev/null; }
+waitfor 10 closed || fail "the window did not close"
 status=0
 wait "$window" || status=$?
 [ "$status" = 0 ] || { cat "$work/window.out" >&2; fail "the window exited with $status"; }
@@ -119,15 +141,14 @@ timers=$(grep -c '^RX 13 ' "$work/station.log")
 TAVOLIN_CONFIG="$work/tavolin.ini" QT_QPA_PLATFORM=xcb "$app" >"$work/window2.out" 2>&1 &
 window=$!
 pids+=($window)
-xdotool search --sync --onlyvisible --name '^Tavolin$' >/dev/null
-for _ in $(seq 200); do
-    [ "$(grep -c '^RX 13 ' "$work/station.log")" -gt "$timers" ] && break
-    sleep 0.05
-done
+main=$(window Tavolin) || fail "the second window did not show"
+eval "$(xdotool getwindowgeometry --shell "$main")"
+reread() { (($(grep -c '^RX 13 ' "$work/station.log") > timers)); }
+waitfor 20 reread || fail "the second window did not connect"
 key alt+s                            # Start
 journalrows() { [ -e "$journal" ] && echo $(($(wc -l <"$journal") - 1)) || echo 0; }
-for _ in $(seq 200); do [ "$(journalrows)" -ge 30 ] && break; sleep 0.05; done
-[ "$(journalrows)" -ge 30 ] || fail "the journal holds $(journalrows) rows while recording"
+journaled() { (($(journalrows) >= 30)); }
+waitfor 10 journaled || fail "the journal holds $(journalrows) rows while recording"
 kill -KILL "$window"
 wait "$window" 2>/dev/null || true
 cp "$journal" "$work/killed.dat"
@@ -157,24 +178,22 @@ done
 [ -n "$question" ] || fail "no recovery question at start"
 shot 6-recovery-question
 xdotool windowfocus --sync "$question" key Return   # Yes is the default button
-xdotool search --sync --onlyvisible --name '^Tavolin - recovered recording \(not saved\)$' >/dev/null
+main=$(window 'Tavolin - recovered recording \(not saved\)') || fail "the recovered log did not load"
+eval "$(xdotool getwindowgeometry --shell "$main")"
 shot 7-recovered
 key ctrl+s
-xdotool search --sync --onlyvisible --name '^Save Data File$' >/dev/null
+window 'Save Data File' >/dev/null || fail "no save dialog after recovery"
 xdotool type --delay 20 "$work/recovered.dat"
 xdotool key Return
-for _ in $(seq 100); do [ -s "$work/recovered.dat" ] && break; sleep 0.05; done
-[ -s "$work/recovered.dat" ] || fail "Save as wrote no file after recovery"
+waitfor 10 test -s "$work/recovered.dat" || fail "Save as wrote no file after recovery"
 recovered=$(($(wc -l <"$work/recovered.dat") - 1))
 # A row the kill cut in half is left out; everything before it comes back as it was.
 [ "$recovered" -ge $((killed - 1)) ] || fail "recovered $recovered of $killed rows"
 cmp -s -n "$(stat -c %s "$work/recovered.dat")" "$work/recovered.dat" "$work/killed.dat" ||
     fail "the recovered log differs from the journal"
-for _ in $(seq 100); do [ -e "$journal" ] || break; sleep 0.05; done
-[ -e "$journal" ] && fail "the journal stayed after the recovered log was saved"
+waitfor 10 test ! -e "$journal" || fail "the journal stayed after the recovered log was saved"
 key alt+x
-for _ in $(seq 100); do kill -0 "$window" 2>/dev/null || break; sleep 0.05; done
-kill -0 "$window" 2>/dev/null && fail "the recovered window did not close"
+waitfor 10 closed || fail "the recovered window did not close"
 
 echo "e2e: $rows samples saved and reopened, $polls polls; $killed journaled before SIGKILL," \
     "$recovered recovered; screenshots in $out"

@@ -62,6 +62,49 @@ TEST_F(WakeComTest, stationErrorsAndMismatchedRepliesBecomeCommandErrors) {
     for (const auto& c : cases) EXPECT_EQ(Run(6, "SetT", c.reply), c.message) << c.what;
 }
 
+TEST_F(WakeComTest, aStaleReplyNeverAnswersALaterRequest) {
+    struct Case {
+        const char* what;
+        Bytes waiting;  // in the input before the request goes out
+        Bytes after;    // arrives after it
+    };
+    const Bytes info = Frame(0, 3, {'K', 'R', 'F', '-', '5', '1', 0});
+    const Bytes lateHeat = Frame(0, 7, {0, 0x34, 0x12});
+    const Case cases[] = {
+        {"a late reply waiting in the input", lateHeat, info},
+        {"a late reply still arriving", {}, lateHeat + info},
+        {"half a late reply waiting, the rest arriving", {0xC0, 0x07}, Bytes{0x03, 0x00} + info},
+        {"another station's reply first", {}, Frame(5, 3, {'X', 0}) + info},
+        {"several late replies first", lateHeat, Frame(0, 6, {0}) + lateHeat + info},
+    };
+    com->Open("/dev/fake");
+    for (const auto& c : cases) {
+        script->waiting.assign(c.waiting.begin(), c.waiting.end());
+        script->Feed(c.after);
+        EXPECT_EQ(com->GetInfo(0), "KRF-51") << c.what;
+        EXPECT_TRUE(script->input.empty() && script->waiting.empty()) << c.what;
+    }
+}
+
+TEST_F(WakeComTest, aMismatchedReplyWithNothingGoodAfterItKeepsItsMessage) {
+    struct Case {
+        const char* what;
+        Bytes reply;
+        std::string message;
+    };
+    const std::string prefix = std::string("Error of command GetHeat:") + '\r';
+    Bytes damaged = Frame(0, 7, {0});
+    damaged.back() ^= 0x01;
+    const Case cases[] = {
+        {"another command, then silence", Frame(0, 6, {0}), prefix + "invalid parameters."},
+        {"another address, then silence", Frame(1, 7, {0}), prefix + "invalid address."},
+        {"another command, then a damaged reply", Frame(0, 6, {0}) + damaged,
+         prefix + "invalid parameters."},
+    };
+    com->Open("/dev/fake");
+    for (const auto& c : cases) EXPECT_EQ(Run(7, "GetHeat", c.reply), c.message) << c.what;
+}
+
 TEST_F(WakeComTest, repliesToCommands2And3CarryNoErrorByte) {
     com->Open("/dev/fake");
     EXPECT_EQ(Run(3, "GetInfo", Frame(0, 3, {'K', 'R', 'F', 0})), "");

@@ -154,10 +154,42 @@ TEST_F(WakeFrameDecode, failuresCarryTheirExactMessages) {
     }
 }
 
-TEST_F(WakeFrameDecode, rawFendInsideAFrameIsAnOrdinaryValue) {
-    // The count byte is a raw 0xC0 here: the decoder does not restart on it, so the frame
-    // asks for 192 data bytes and runs dry.
-    EXPECT_EQ(ErrorOf({0xC0, 0x07, 0xC0, 0x00}), "No data to receive.");
+TEST_F(WakeFrameDecode, rawFendInsideAFrameDropsThePartialFrameAndStartsAgainThere) {
+    struct Case {
+        const char* what;
+        Bytes before;  // line bytes ahead of the good reply
+    };
+    const Bytes reply = Frame(0, 7, {0x00, 0x11, 0xC0, 0x22});
+    Bytes repeated;
+    for (int i = 0; i < 255; ++i) repeated = repeated + Bytes{0xC0, 0x07};
+    const Case cases[] = {
+        {"noise holding FEND before the reply", {0x12, 0xC0, 0x34}},
+        {"FEND in place of the command", {0xC0}},
+        {"FEND in place of the count", {0xC0, 0x07}},
+        {"FEND among the data", {0xC0, 0x07, 0x04, 0x00, 0x11}},
+        {"FEND in place of the CRC", Bytes{0xC0, 0x07, 0x01, 0x00}},
+        {"FEND after FESC", {0xC0, 0x07, 0xDB}},
+        {"two frame starts cut short", {0xC0, 0x07, 0x09, 0xC0, 0x06, 0x05, 0x01}},
+        {"511 bytes of noise and cut frames", Bytes{0x55} + repeated},
+    };
+    for (const auto& c : cases) {
+        script->input.clear();
+        const auto frame = Receive(c.before + reply);
+        EXPECT_EQ(frame.command, 7) << c.what;
+        ASSERT_EQ(frame.count, 4) << c.what;
+        EXPECT_EQ(Bytes(data.begin(), data.begin() + 4), (Bytes{0x00, 0x11, 0xC0, 0x22})) << c.what;
+        EXPECT_TRUE(script->input.empty()) << c.what;
+    }
+}
+
+TEST_F(WakeFrameDecode, cutFramesCountAgainstTheStartSearchLimit) {
+    Bytes repeated;
+    for (int i = 0; i < 255; ++i) repeated = repeated + Bytes{0xC0, 0x07};
+    // 512 bytes that belong to no frame before the reply's FEND, as with plain noise.
+    EXPECT_EQ(ErrorOf(Bytes{0x55, 0x55} + repeated + Frame(0, 7, {0})),
+              "WAKE frame marker not found.");
+    script->input.clear();
+    EXPECT_EQ(ErrorOf(Bytes(512, 0xC0) + Frame(0, 7, {0})), "WAKE frame marker not found.");
 }
 
 }  // namespace

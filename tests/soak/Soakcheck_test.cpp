@@ -142,6 +142,8 @@ TEST(SoakCheck, aSampleHoldsTheLastUndamagedRepliesOrIsReportedWithTheReason) {
         {"wrong command", {"COMMAND=08"}, 0, 0x08, 0, {}, {}, "wrong command"},
         {"dropped", {"DROPPED"}, 0, -1, 0, {}, {}, "dropped"},
         {"long noise", {"NOISE=600", "NOFRAME"}, 0, -1, 0, {}, {}, "long noise"},
+        {"a frame start in the noise", {"FENDNOISE=9"}, 0, -1, 0, {}, {}, ""},
+        {"late", {"LATE=150"}, 0, -1, 0, {}, {}, "late"},
     };
     for (const Case& c : cases) {
         StationLog log;
@@ -209,6 +211,8 @@ TEST(SoakCheck, faultsAreCountedByKindFromTheReplyTagsAndRequestsByNumber) {
         {"SILENT"},
         {"SILENT"},
         {},
+        {"FENDNOISE=7", "NOISE=2"},
+        {"LATE=150"},
     };
     for (const auto& tags : replies) {
         log.Request(GetHeat);
@@ -216,11 +220,33 @@ TEST(SoakCheck, faultsAreCountedByKindFromTheReplyTagsAndRequestsByNumber) {
     }
     const auto parsed = soak::ParseLog(log.text());
     const std::map<std::string, int> expected = {
-        {"noise", 2},      {"long noise", 1},    {"bad CRC", 1},       {"dropped", 1},
-        {"error code", 1}, {"wrong address", 1}, {"wrong command", 1}, {"silent", 2},
+        {"noise", 3},           {"long noise", 1},    {"bad CRC", 1},       {"dropped", 1},
+        {"error code", 1},      {"wrong address", 1}, {"wrong command", 1}, {"silent", 2},
+        {"noise with FEND", 1}, {"late", 1},
     };
     EXPECT_EQ(soak::CountFaults(parsed), expected);
-    EXPECT_EQ(soak::CountRequests(parsed), 10);
+    EXPECT_EQ(soak::CountRequests(parsed), 12);
+}
+
+TEST(SoakCheck, eachTripOffLineIsPutDownToTheLastReplyBeforeIt) {
+    StationLog log;
+    std::vector<std::size_t> offLine;
+    const std::vector<std::vector<std::string>> replies = {
+        {}, {"LATE=150"}, {}, {"BADCRC"}, {"NOISE=4"}, {"FENDNOISE=3"}, {"ADDRESS=01"},
+    };
+    for (const auto& tags : replies) {
+        log.Request(GetHeat);
+        log.Reply(GetHeat, HeatData({}), tags);
+        // The client goes off line after every reply, also after the clean ones.
+        offLine.push_back(log.Mark());
+    }
+    log.Request(GetHeat);
+    offLine.push_back(log.Mark());  // a request not yet answered: still the last reply's
+    const auto parsed = soak::ParseLog(log.text());
+    const std::map<std::string, int> expected = {
+        {"none", 4}, {"late", 1}, {"bad CRC", 1}, {"wrong address", 2}};
+    EXPECT_EQ(soak::AttributeOffLine(parsed, offLine), expected);
+    EXPECT_EQ(soak::AttributeOffLine(parsed, {0}), (std::map<std::string, int>{{"none", 1}}));
 }
 
 TEST(SoakCheck, logLinesEndWhereTheirNewlineEndsAndAnUnfinishedLineIsLeftOut) {

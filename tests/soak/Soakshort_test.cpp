@@ -22,7 +22,7 @@ TEST(Soak, recordingThroughEveryLineFaultKeepsOnlySamplesTheStationSentClean) {
     EXPECT_TRUE(report.mismatches.empty()) << figures.str();
     EXPECT_GT(report.samples, 0) << figures.str();
     for (const char* kind : {"noise", "long noise", "bad CRC", "dropped", "error code",
-                             "wrong address", "wrong command", "silent"})
+                             "wrong address", "wrong command", "silent", "noise with FEND", "late"})
         EXPECT_GT(report.faults[kind], 0) << kind << "\n" << figures.str();
     EXPECT_GT(report.offLine, 0) << figures.str();
     EXPECT_GT(report.reconnections, 0) << figures.str();

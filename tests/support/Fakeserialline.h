@@ -16,6 +16,8 @@ class FakeSerialLine final : public SerialLine {
 public:
     struct Script {
         std::deque<std::uint8_t> input;
+        /// Bytes already in the input before the next request goes out: a purge drops them.
+        std::deque<std::uint8_t> waiting;
         std::vector<std::uint8_t> written;
         std::vector<std::string> opened;
         bool open = false;
@@ -44,12 +46,16 @@ public:
     void Close() noexcept override { script_->open = false; }
     bool IsOpen() const noexcept override { return script_->open; }
     void SetBaud(int) override {}
-    void Purge() override { ++script_->purges; }
+    void Purge() override {
+        ++script_->purges;
+        script_->waiting.clear();
+    }
     bool ReadByte(std::uint8_t& value) override {
         ++script_->reads;
-        if (script_->input.empty()) return false;
-        value = script_->input.front();
-        script_->input.pop_front();
+        auto& queue = script_->waiting.empty() ? script_->input : script_->waiting;
+        if (queue.empty()) return false;
+        value = queue.front();
+        queue.pop_front();
         return true;
     }
     long Write(const std::uint8_t* data, std::size_t size) override {

@@ -2,8 +2,10 @@
 // writes its configuration file when it closes.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QTest>
 #include <QTimer>
@@ -15,6 +17,7 @@
 #include "support/Tempfolder.h"
 #include "ui/Graphview.h"
 #include "ui/Main.h"
+#include "tests/ui/Onmodal.h"
 
 namespace fs = std::filesystem;
 
@@ -239,6 +242,49 @@ TEST(MainFormZoom, cutsKeepTheSampleUnderTheCursorAtAnyZoom) {
         // Cut Left keeps the cursor's sample as sample 0, Cut Right as the last one.
         EXPECT_EQ(window.store().value(Tset, c.left ? 0 : c.count - 1), sample);
         window.store().setModified(false);
+    }
+}
+
+TEST(MainFormClose, theUnsavedDataQuestionAndTheSaveDialogDecideWhetherTheWindowCloses) {
+    struct Case {
+        const char* what;
+        QMessageBox::StandardButton answer;
+        bool saveDialogAccepted;  // when Yes opens it
+        bool closes;
+        bool saved;
+    };
+    const Case cases[] = {
+        {"Yes, then a file name", QMessageBox::Yes, true, true, true},
+        {"Yes, then Cancel in the save dialog", QMessageBox::Yes, false, false, false},
+        {"No", QMessageBox::No, false, true, false},
+        {"Cancel", QMessageBox::Cancel, false, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const TempFolder folder;
+        const fs::path ini = folder / "tavolin.ini";
+        const fs::path saved = folder / "recording.dat";
+        TMainForm window(ini, folder.path().string() + "/");
+        window.store().Append(TraceSample{2500, 2480, 250});
+        window.store().setModified(true);
+
+        QString question;
+        OnModal<QMessageBox> box([&](QMessageBox& b) {
+            question = b.text();
+            b.button(c.answer)->click();
+        });
+        OnModal<QFileDialog> dialog([&](QFileDialog& d) {
+            if (!c.saveDialogAccepted) return d.reject();
+            d.selectFile(QString::fromStdString(saved.string()));
+            static_cast<QDialog&>(d).accept();  // what the dialog's Save button runs
+        });
+        EXPECT_EQ(window.close(), c.closes);
+        EXPECT_EQ(question, "Data modified. Save changes?");
+        EXPECT_EQ(dialog.seen(), c.answer == QMessageBox::Yes ? 1 : 0);
+        EXPECT_EQ(fs::exists(saved), c.saved);
+        EXPECT_EQ(window.store().modified(), !c.saved) << "unsaved data stays marked unsaved";
+        EXPECT_EQ(window.store().count(), 1);
+        EXPECT_EQ(fs::exists(ini), c.closes) << "settings are written only when it closes";
     }
 }
 

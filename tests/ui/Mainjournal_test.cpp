@@ -150,7 +150,7 @@ TEST_F(JournalWindow, theCloseQuestionThrowsTheJournalAwayOnlyOnNo) {
         QMessageBox::StandardButton answer;
         bool kept;
     };
-    // Yes with the save dialog cancelled saves nothing: the journal must stay for next time.
+    // Yes with the save dialog cancelled saves nothing and keeps the window: the journal stays.
     for (const Case c : {Case{QMessageBox::No, false}, Case{QMessageBox::Yes, true}}) {
         SCOPED_TRACE(c.kept ? "Yes, then Cancel in the save dialog" : "No");
         auto window = Window();
@@ -161,7 +161,7 @@ TEST_F(JournalWindow, theCloseQuestionThrowsTheJournalAwayOnlyOnNo) {
         ASSERT_EQ(before, Saved(*window));
         OnModal<QMessageBox> box([&](QMessageBox& b) { b.button(c.answer)->click(); });
         OnModal<QFileDialog> save([](QFileDialog& d) { d.reject(); });
-        window->close();
+        EXPECT_EQ(window->close(), !c.kept);
         EXPECT_EQ(box.seen(), 1);
         window.reset();
         EXPECT_EQ(fs::exists(journal), c.kept);

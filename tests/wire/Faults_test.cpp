@@ -81,6 +81,55 @@ TEST(StationFaults, noiseBeforeTheReplyIsSkipped) {
     EXPECT_GT(longest, 100) << "noise lengths spread up to 511";
 }
 
+/// The fields of a GetHeat reply as the station logged them.
+HeatStatus LoggedHeat(const StationLogEntry& tx) {
+    const auto& d = *tx.data;
+    const auto word = [&](std::size_t i) { return d[i] | (d[i + 1] << 8); };
+    HeatStatus h;
+    h.Tset = word(1);
+    h.Tget = word(3);
+    h.Tcj = word(5);
+    h.Power = word(7);
+    h.PllErr = static_cast<std::int16_t>(word(9));
+    h.PllPer = word(11);
+    return h;
+}
+
+TEST(StationFaults, aFrameStartInTheNoiseNeverCostsTheReplyBehindIt) {
+    WireStation w({.extra = {"--fend-noise", "1", "--noise", "0.5", "--seed", "11"}});
+    std::vector<HeatStatus> returned;
+    for (int i = 0; i < 30; ++i) returned.push_back(w.port.GetHeat());
+    const auto sent = w.station.Sent();
+    ASSERT_EQ(sent.size(), returned.size());
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        // What went out: noise, a frame start cut short, the reply; what the client kept.
+        ASSERT_TRUE(sent[i].Value("FENDNOISE")) << ::testing::PrintToString(sent[i].tags);
+        ASSERT_TRUE(sent[i].data) << i;
+        EXPECT_EQ(returned[i], LoggedHeat(sent[i]))
+            << "request " << i + 1 << ": Tget " << returned[i].Tget << " returned, "
+            << LoggedHeat(sent[i]).Tget << " sent";
+    }
+}
+
+TEST(StationFaults, aLateReplyCostsOnlyTheRequestItWasLateFor) {
+    // Request 2 is answered 150 ms late: after the link gave up on it, while request 3 waits.
+    WireStation w({.extra = {"--late", "1", "--late-ms", "150", "--fault-requests", "2",
+                             "--sim-step", "100"}});
+    w.port.SetT(OldTset, 0);
+    EXPECT_EQ(LinkError([&] { w.port.SetT(NewTset, 0); }), "No data to receive.");
+    const HeatStatus third = w.port.GetHeat();
+    const HeatStatus fourth = w.port.GetHeat();
+
+    const auto sent = w.station.Sent();
+    ASSERT_EQ(sent.size(), 4u);
+    EXPECT_EQ(sent[1].Value("LATE"), "150");
+    EXPECT_EQ(sent[1].command, 6) << "the late reply is SetT's";
+    // The late SetT reply reached the line before GetHeat's; the client kept GetHeat's.
+    EXPECT_EQ(third.Tset, NewTset) << "the late request was carried out";
+    EXPECT_EQ(third, LoggedHeat(sent[2]));
+    EXPECT_EQ(fourth, LoggedHeat(sent[3]));
+}
+
 TEST(StationFaults, anUnpluggedStationComesBack) {
     WireStation w({.extra = {"--silent", "3-5"}});
     for (int n = 1; n <= 7; ++n) {

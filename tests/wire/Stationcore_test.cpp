@@ -86,6 +86,8 @@ FaultOptions AllFaults(double p) {
     FaultOptions o;
     o.seed = 9;
     o.noise = o.noiseLong = o.badCrc = o.drop = o.wrongAddress = o.wrongCommand = p;
+    o.fendNoise = o.late = p;
+    o.lateMs = 170;
     o.errorCode = 2;
     o.errorRate = p;
     return o;
@@ -93,7 +95,26 @@ FaultOptions AllFaults(double p) {
 
 bool Any(const FaultDecision& d) {
     return d.silent || d.drop || d.noiseLong || d.noiseBytes || d.badCrc || d.errorCode ||
-           d.wrongAddress || d.wrongCommand;
+           d.wrongAddress || d.wrongCommand || d.fendNoiseBytes || d.lateMs;
+}
+
+TEST(FaultPlan, aFrameStartInTheNoiseNeverCompletesAFrame) {
+    FaultPlan plan(AllFaults(1));
+    for (int count = 1; count <= 300; ++count) {
+        const Bytes noise = plan.FendNoise(count);
+        ASSERT_EQ(noise.size(), std::min<std::size_t>(count, 3 + wake::MaxData)) << count;
+        EXPECT_EQ(noise.front(), wake::Fend) << count;
+        // One FEND only, no FESC, and a count the rest cannot fill: only a later FEND ends it.
+        EXPECT_EQ(std::count(noise.begin() + 1, noise.end(), wake::Fend), 0) << count;
+        EXPECT_EQ(std::count(noise.begin(), noise.end(), wake::Fesc), 0) << count;
+        if (noise.size() >= 2) {
+            EXPECT_LT(noise[1], 0x80) << "no address byte: " << count;
+        }
+        if (noise.size() >= 3) {
+            EXPECT_GE(noise[2], noise.size() - 3) << count;
+            EXPECT_LE(noise[2], wake::MaxData) << count;
+        }
+    }
 }
 
 TEST(FaultPlan, probabilitiesZeroAndOneAreExact) {
@@ -105,6 +126,9 @@ TEST(FaultPlan, probabilitiesZeroAndOneAreExact) {
         ASSERT_EQ(d.errorCode, 2);
         ASSERT_GE(d.noiseBytes, 1);
         ASSERT_LE(d.noiseBytes, 64);
+        ASSERT_GE(d.fendNoiseBytes, 1);
+        ASSERT_LE(d.fendNoiseBytes, 64);
+        ASSERT_EQ(d.lateMs, 170);
     }
     // A reply without error byte is never refused.
     EXPECT_EQ(always.Decide(201, 3, false).errorCode, 0);
@@ -193,6 +217,12 @@ TEST(StationOptions, parsesEveryOption) {
                                                   "0.2",
                                                   "--wrong-command",
                                                   "0.3",
+                                                  "--fend-noise",
+                                                  "0.4",
+                                                  "--late",
+                                                  "0.6",
+                                                  "--late-ms",
+                                                  "180",
                                                   "--silent",
                                                   "5-9",
                                                   "--fault-commands",
@@ -209,6 +239,9 @@ TEST(StationOptions, parsesEveryOption) {
     EXPECT_EQ(o.faults.noiseMax, 511);
     EXPECT_EQ(o.faults.errorCode, 2);
     EXPECT_DOUBLE_EQ(o.faults.errorRate, 0.1);
+    EXPECT_DOUBLE_EQ(o.faults.fendNoise, 0.4);
+    EXPECT_DOUBLE_EQ(o.faults.late, 0.6);
+    EXPECT_EQ(o.faults.lateMs, 180);
     ASSERT_TRUE(o.faults.silent);
     EXPECT_EQ(o.faults.silent->first, 5);
     EXPECT_EQ(o.faults.silent->last, 9);
@@ -252,6 +285,8 @@ TEST(StationOptions, refusesWhatItCannotRun) {
         {"--link", "/x", "--fault-commands", "7,"},
         {"--link", "/x", "--identity", std::string(250, 'K')},
         {"--link", "/x", "--wire-baud", "0"},
+        {"--link", "/x", "--late-ms", "0"},
+        {"--link", "/x", "--fend-noise", "2"},
         {"--link", "/x", "--frobnicate"},
         {"--link", "/x", "--tip-lag", "0"},
         {"--link", "/x", "--dead-time", "-1"},

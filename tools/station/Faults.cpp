@@ -24,6 +24,10 @@ FaultDecision FaultPlan::Decide(int n, std::uint8_t command, bool hasErrorCode) 
     const bool refuse = options_.errorCode != 0 && random_.Chance(options_.errorRate);
     const bool wrongAddress = random_.Chance(options_.wrongAddress);
     const bool wrongCommand = random_.Chance(options_.wrongCommand);
+    // Drawn after the older faults, so that a seed keeps giving those the same requests.
+    const bool fendNoise = random_.Chance(options_.fendNoise);
+    const int fendNoiseBytes = random_.Between(1, std::max(1, options_.noiseMax));
+    const bool late = random_.Chance(options_.late);
 
     d.silent = options_.silent && options_.silent->Contains(n);
     if (d.silent || !Targets(n, command)) return d;
@@ -34,6 +38,8 @@ FaultDecision FaultPlan::Decide(int n, std::uint8_t command, bool hasErrorCode) 
     d.errorCode = refuse && hasErrorCode ? options_.errorCode : 0;
     d.wrongAddress = wrongAddress;
     d.wrongCommand = wrongCommand;
+    d.fendNoiseBytes = fendNoise ? fendNoiseBytes : 0;
+    d.lateMs = late ? options_.lateMs : 0;
     return d;
 }
 
@@ -43,6 +49,27 @@ Bytes FaultPlan::Noise(int count) {
     while (static_cast<int>(bytes.size()) < count) {
         const auto b = static_cast<std::uint8_t>(random_.Between(0, 255));
         if (b != wake::Fend) bytes.push_back(b);
+    }
+    return bytes;
+}
+
+Bytes FaultPlan::FendNoise(int count) {
+    if (count <= 0) return {};
+    count = std::min(count, 3 + static_cast<int>(wake::MaxData));
+    Bytes bytes{wake::Fend};
+    const auto dataBytes = std::max(0, count - 3);
+    if (count >= 2) bytes.push_back(static_cast<std::uint8_t>(random_.Between(0, 0x7F)));
+    if (count >= 3) {
+        // A count the bytes that follow cannot fill, and that needs no stuffing.
+        int announced = 0;
+        do {
+            announced = random_.Between(dataBytes, static_cast<int>(wake::MaxData));
+        } while (announced == wake::Fend || announced == wake::Fesc);
+        bytes.push_back(static_cast<std::uint8_t>(announced));
+    }
+    while (static_cast<int>(bytes.size()) < count) {
+        const auto b = static_cast<std::uint8_t>(random_.Between(0, 255));
+        if (b != wake::Fend && b != wake::Fesc) bytes.push_back(b);
     }
     return bytes;
 }

@@ -26,6 +26,9 @@ struct FaultOptions {
     double errorRate = 1;     // ... this often, when errorCode is not 0
     double wrongAddress = 0;  // the reply comes from address 1
     double wrongCommand = 0;  // the reply names the next command code
+    double fendNoise = 0;     // a frame start in the noise, cut short by the reply's own FEND
+    double late = 0;          // the reply goes out lateMs after the request ...
+    int lateMs = 250;         // ... beyond the client's time-out
     std::optional<RequestRange> silent;        // no reply to these requests, and nothing applied
     std::vector<int> onlyCommands;             // faults strike only these commands (all when empty)
     std::optional<RequestRange> onlyRequests;  // ... and only these requests
@@ -41,6 +44,8 @@ struct FaultDecision {
     int errorCode = 0;  // refuse with this code instead of applying the request
     bool wrongAddress = false;
     bool wrongCommand = false;
+    int fendNoiseBytes = 0;  // FEND and the start of a frame that never ends, before the reply
+    int lateMs = 0;          // wait this long before the reply goes out
 
     /// A frame goes out (perhaps damaged).
     bool SendsFrame() const noexcept { return !silent && !drop && !noiseLong; }
@@ -64,6 +69,9 @@ class FaultPlan {
 
     /// `count` random bytes, none of them FEND.
     Bytes Noise(int count);
+    /// `count` bytes that look like the start of a frame and never complete one: FEND, a
+    /// command, a count beyond the bytes that follow, then data without FEND or FESC.
+    Bytes FendNoise(int count);
 
   private:
     bool Targets(int n, std::uint8_t command) const;

@@ -152,6 +152,16 @@ const std::map<std::string, Setter>& ValueOptions() {
          [](StationOptions& o, const std::string& v) {
              o.faults.wrongCommand = ParseProbability("--wrong-command", v);
          }},
+        {"--fend-noise",
+         [](StationOptions& o, const std::string& v) {
+             o.faults.fendNoise = ParseProbability("--fend-noise", v);
+         }},
+        {"--late", [](StationOptions& o,
+                      const std::string& v) { o.faults.late = ParseProbability("--late", v); }},
+        {"--late-ms",
+         [](StationOptions& o, const std::string& v) {
+             o.faults.lateMs = ParseInt("--late-ms", v, 1, 60'000);
+         }},
         {"--silent", [](StationOptions& o,
                         const std::string& v) { o.faults.silent = ParseRange("--silent", v); }},
         {"--fault-commands",
@@ -228,6 +238,10 @@ Faults (probabilities per reply, 0..1, drawn from --seed):
   --error-code CODE    refuse with this error code (2 busy, ...)  --error-rate P (default 1)
   --wrong-address P    the reply comes from address 1
   --wrong-command P    the reply names the next command code
+  --fend-noise P       a frame start (C0, a command, a count) cut short by the reply's FEND,
+                       1..--noise-max bytes, after any plain noise
+  --late P             the reply goes out late, after the client gave up on it
+  --late-ms MS         how late (250)
   --silent N-M         no reply to requests N..M and nothing carried out (1-based, every
                        request received counts)
   --fault-commands L   faults strike only these command codes (decimal, comma-separated)

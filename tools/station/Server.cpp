@@ -4,6 +4,7 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <thread>
 
 #include "link/Inouterror.h"
 #include "link/Wakeframe.h"
@@ -17,9 +18,15 @@ std::string Tag(const char* name, const std::string& value) {
     return std::string(name) + '=' + value;
 }
 
-/// The captured bytes from the first FEND on; `skipped` gets the count before it.
+/// The captured bytes from the frame's FEND on; `skipped` gets the count before it. No raw
+/// FEND stands inside a frame, so the last one opened the frame the decoder read.
 Bytes FromFend(const std::vector<std::uint8_t>& captured, std::size_t& skipped) {
-    const auto fend = std::find(captured.begin(), captured.end(), wake::Fend);
+    const auto last = std::find(captured.rbegin(), captured.rend(), wake::Fend);
+    if (last == captured.rend()) {
+        skipped = captured.size();
+        return {};
+    }
+    const auto fend = std::prev(last.base());
     skipped = static_cast<std::size_t>(fend - captured.begin());
     return Bytes(fend, captured.end());
 }
@@ -182,8 +189,15 @@ void Server::Respond(int n, std::uint8_t command, const std::uint8_t* data, std:
     }
     Bytes line = faults_.Noise(fault.noiseBytes);
     if (!line.empty()) tags.push_back(Tag("NOISE", std::to_string(line.size())));
-    // Logged before it goes out, so that a client holding the reply finds its line in the log.
+    // Plain noise first: its FESC bytes inside the cut frame would end it as a stuffing error.
+    const Bytes cut = faults_.FendNoise(fault.fendNoiseBytes);
+    if (!cut.empty()) tags.push_back(Tag("FENDNOISE", std::to_string(cut.size())));
+    line.insert(line.end(), cut.begin(), cut.end());
+    if (fault.lateMs != 0) tags.push_back(Tag("LATE", std::to_string(fault.lateMs)));
+    // Logged before it goes out, so that a client holding the reply finds its line in the log;
+    // a late reply's line comes before the wait, as the client gives up on it meanwhile.
     log_.Tx(command, tags, frame);
+    if (fault.lateMs != 0) std::this_thread::sleep_for(std::chrono::milliseconds(fault.lateMs));
     line.insert(line.end(), frame.begin(), frame.end());
     line_.Write(line.data(), line.size());
 }
