@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
+#include "files/Sampleperiod.h"
 #include "link/Convert.h"
 
 namespace settings {
@@ -120,7 +121,7 @@ int SampleIndexFor(int periodMs) {
 }
 
 int PeriodFor(int index, int currentMs) {
-    if (index < 0 || index >= SampleItems) return currentMs;
+    if (index < 0 || index >= SampleItems) return sampleperiod::OrDefault(currentMs);
     return SampleStepMs * (index + 1);
 }
 

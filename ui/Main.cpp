@@ -21,6 +21,7 @@
 #include "ui/Linkstats.h"
 #include "ui/Panelwidget.h"
 #include "ui/Referenceview.h"
+#include "ui/Statuspanels.h"
 #include "ui/Tracelegend.h"
 
 namespace {
@@ -28,8 +29,6 @@ namespace {
 constexpr int WindowFontPoints = 8;
 constexpr int HealthRefreshMs = 500;
 constexpr double MsPerSecond = 1000.0;
-constexpr std::array<int, TMainForm::StatusPanels> StatusWidths = {145, 75, 90, 90, 90, 75,
-                                                                   95,  95, 95, 90, 90};
 
 }  // namespace
 
@@ -113,7 +112,7 @@ QWidget* TMainForm::BuildCentralArea() {
 
     connect(graph_, &TGraphView::readoutChanged, this, [this](const QStringList& texts) {
         for (int i = 0; i < texts.size() && i + 1 < StatusPanels; ++i)
-            status_[i + 1]->setText(texts[i]);
+            statusPanels_->panel(i + 1).setText(texts[i]);
     });
     connect(graph_, &TGraphView::cursorSwitchedOn, this,
             [this] { action("acCursor")->setChecked(true); });
@@ -126,28 +125,22 @@ QWidget* TMainForm::BuildCentralArea() {
 }
 
 void TMainForm::BuildStatusBar() {
-    // The panels share the bar in proportion to their nominal widths, so that at the
-    // window's minimum width all eleven stay visible side by side instead of overlapping.
-    auto* panels = new QWidget(this);
-    auto* row = new QHBoxLayout(panels);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(2);
-    for (int i = 0; i < StatusPanels; ++i) {
-        status_[i] = new QLabel(panels);
-        status_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        status_[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        row->addWidget(status_[i], StatusWidths[i]);
-    }
-    statusBar()->addWidget(panels, 1);
-    pollRate_ = new QLabel(this);
+    // Panel 0 the connection, 1 to 10 the cursor readout, each as wide as its widest text.
+    // A permanent widget: a hint shown in the bar would hide an ordinary one.
+    statusPanels_ = new TStatusPanels(this);
+    for (const std::string& text : graph::WidestReadout())
+        statusPanels_->AddPanel({QString::fromStdString(text)});
+    statusBar()->addPermanentWidget(statusPanels_, 1);
+    statusBar()->setSizeGripEnabled(false);
+    // The achieved poll rate, a panel of the row sized like the others.
+    pollRate_ = &statusPanels_->panel(statusPanels_->AddPanel({QStringLiteral(" 99.9 Hz ")}));
     pollRate_->setObjectName(QStringLiteral("PollRate"));
-    pollRate_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    statusBar()->addPermanentWidget(pollRate_);
     RefreshHealth();
 }
 
 QString TMainForm::statusText(int panel) const {
-    return status_[panel]->text();
+    if (panel == 0) return statusPanels_->connection().fullText();
+    return statusPanels_->panel(panel).text();
 }
 
 void TMainForm::ApplyConfig() {
@@ -240,9 +233,14 @@ void TMainForm::Tick() {
 // MainView
 
 void TMainForm::ShowConnection(const std::string& text) {
-    if (!status_[0]) return;
-    status_[0]->setText(QString::fromStdString(text));
-    status_[0]->setToolTip(status_[0]->text());
+    if (statusPanels_ == nullptr) return;
+    TConnectionPanel& panel = statusPanels_->connection();
+    if (connection().onLine()) {
+        panel.ShowOnLine(QString::fromStdString(connection().identityText()),
+                         QString::fromStdString(connection().portName()));
+    } else {
+        panel.ShowOffLine(QString::fromStdString(text));
+    }
 }
 
 void TMainForm::DrawSample(int index) {

@@ -2,6 +2,7 @@
 // writes its configuration file when it closes.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
@@ -10,10 +11,13 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ui/Main.h"
 #include "files/Inifile.h"
 #include "support/Stationprocess.h"
 #include "support/Tempfolder.h"
+#include "tests/ui/Onmodal.h"
+#include "ui/Connect.h"
+#include "ui/Main.h"
+#include "ui/Statuspanels.h"
 
 namespace fs = std::filesystem;
 
@@ -171,6 +175,91 @@ TEST(MainFormKeys, altFAndAltDRunFreezeAndDisconnectDespiteTheMenuAccessKeys) {
     EXPECT_EQ(window.connection().selectedPort(), "") << "Disconnect forgets the port";
     QTest::keyClick(&window, Qt::Key_S, Qt::AltModifier);
     EXPECT_TRUE(window.action("acStart")->isChecked());
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainFormKeys, stopShowsAltTAndAltPStillRunsIt) {
+    const TempFolder folder;
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QAction* stop = window.action("acStop");
+    EXPECT_EQ(stop->shortcut(), QKeySequence(QStringLiteral("Alt+T"))) << "what the menu shows";
+    for (const Qt::Key key : {Qt::Key_T, Qt::Key_P}) {
+        window.action("acStart")->trigger();
+        ASSERT_EQ(window.acquisition().state(), AcqState::Running);
+        QTest::keyClick(&window, key, Qt::AltModifier);
+        EXPECT_EQ(window.acquisition().state(), AcqState::Stopped)
+            << QKeySequence(key).toString().toStdString();
+    }
+}
+
+TEST_F(MainFormTest, aSamplePeriodOutsideTheListPollsAtTheDefault) {
+    struct Case {
+        const char* sample;  // the configuration file's, then a data file's second time
+        int polled;
+    };
+    const Case cases[] = {{"0", 100}, {"5", 100}, {"20", 20}, {"500", 500}, {"100000", 100}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sample);
+        WriteIni(std::string("[Settings]\r\nSample=") + c.sample + "\r\n");
+        {
+            TMainForm window(ini, dir.string() + "/");
+            EXPECT_EQ(window.pollPeriod(), std::chrono::milliseconds(c.polled));
+        }
+        WriteIni("[Settings]\r\nSample=260\r\n");
+        TMainForm window(ini, dir.string() + "/");
+        ASSERT_EQ(window.pollPeriod(), std::chrono::milliseconds(260));
+        const fs::path data = dir / "period.dat";
+        std::ofstream(data, std::ios::binary) << "Time\tTset\r\n0\t1\r\n" << c.sample << "\t1\r\n";
+        window.OpenDataFile(QString::fromStdString(data.string()));
+        EXPECT_EQ(window.pollPeriod(), std::chrono::milliseconds(c.polled));
+        EXPECT_EQ(window.config().samplePeriodMs, c.polled);
+    }
+}
+
+TEST_F(MainFormTest, newWhileRecordingStillAsksBeforeClosing) {
+    TMainForm window(ini, dir.string() + "/");
+    window.action("acSimulate")->trigger();
+    window.action("acStart")->trigger();
+    window.acquisition().Tick();
+    window.action("acNew")->trigger();
+    EXPECT_FALSE(window.store().modified());
+    window.acquisition().Tick();
+    ASSERT_EQ(window.store().count(), 1);
+
+    QString question;
+    OnModal<QMessageBox> ask([&](QMessageBox& box) {
+        question = box.text();
+        box.button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(question, "Data modified. Save changes?");
+}
+
+TEST_F(MainFormTest, connectForgetsThePortBeforeTheDialogSoNoTickReconnects) {
+    StationProcess station({.model = "KRF-51"});
+    WriteIni("[General]\r\nPortName=" + station.Link() + "\r\n[Settings]\r\nSample=20\r\n");
+    TMainForm window(ini, dir.string() + "/");
+    QTRY_VERIFY_WITH_TIMEOUT(window.connection().onLine(), 5000);
+
+    bool seen = false;
+    OnModal<TConnectForm> dialog([&](TConnectForm& form) {
+        seen = true;
+        EXPECT_EQ(window.connection().selectedPort(), "");
+        window.acquisition().Tick();  // what the poll timer does while the dialog is open
+        EXPECT_FALSE(window.connection().onLine());
+        EXPECT_EQ(window.statusText(0), " OFF LINE ");
+        form.reject();
+    });
+    window.action("acConnect")->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_FALSE(window.connection().onLine()) << "Cancel leaves no port";
+    EXPECT_EQ(window.connection().selectedPort(), "");
 }
 
 }  // namespace
