@@ -14,7 +14,7 @@ TEST(FileDialog, everyColumnReadsWholeAtTheOpeningSize) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
     const QString name =
-        QStringLiteral("bench-station-step-from-250-to-350-degrees-2026-12-10.dat");
+        QStringLiteral("bench-step-250-to-350-deg-2026-12-10.dat");
     QFile file(folder.filePath(name));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("Time\tTset\r\n");
