@@ -118,7 +118,7 @@ QWidget* TMainForm::BuildCentralArea() {
             [this] { action("acCursor")->setChecked(true); });
     connect(graph_, &TGraphView::cursorsMoved, this, [this] { RefreshAnalysis(); });
     connect(legend_, &TTraceLegend::traceClicked, this, [this](int, bool) {
-        graph_->SetVisibility(legend_->visibility());
+        ShowTraces(legend_->visibility());
         UpdateJournalLayout();
     });
     return central;
@@ -136,6 +136,14 @@ void TMainForm::BuildStatusBar() {
     pollRate_ = &statusPanels_->panel(statusPanels_->AddPanel({QStringLiteral(" 99.9 Hz ")}));
     pollRate_->setObjectName(QStringLiteral("PollRate"));
     RefreshHealth();
+}
+
+void TMainForm::ShowTraces(const graph::Visibility& visible) {
+    graph_->SetVisibility(visible);
+    // A hidden trace has no readout: its panel makes room for the others, so that at the
+    // smallest window the visible ones show whole.
+    for (int trace = 0; trace < TraceCount; ++trace)
+        statusPanels_->panel(trace + 2).setVisible(visible[trace]);
 }
 
 QString TMainForm::statusText(int panel) const {
@@ -156,7 +164,7 @@ void TMainForm::ApplyConfig() {
     AcquisitionOptions& options = acquisition().options();
     options.simulate = config_.simulate;
     legend_->SetVisibility(config_.show);
-    graph_->SetVisibility(config_.show);
+    ShowTraces(config_.show);
     panelWidget_->SetChecked(PanelView::Box::PidH, config_.pidH);
     panelWidget_->SetChecked(PanelView::Box::PidF, config_.pidF);
     options.autoConnect = config_.autoConnect;

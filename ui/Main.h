@@ -96,6 +96,8 @@ class TMainForm : public QMainWindow, public MainView {
     QWidget* BuildCentralArea();
     void BuildStatusBar();
     void ApplyConfig();
+    /// The graph draws the visible traces; the readout panels of hidden ones give way.
+    void ShowTraces(const std::array<bool, TraceCount>& visible);
     void CollectConfig();
     void SaveSettings();
 

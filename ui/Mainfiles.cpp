@@ -54,7 +54,7 @@ void TMainForm::OpenDataFile(const QString& path) {
         } else {
             acquisition().Stop();
             legend_->SetVisibility(file.visible);
-            graph_->SetVisibility(file.visible);
+            ShowTraces(file.visible);
             loaded = datafile::LoadRows(file, store());
             // The log it held is gone, so is what was unsaved of it.
             core_->journal().Discard();

@@ -171,14 +171,15 @@ QRect TPanelWidget::CaptionRect(const QGroupBox& group) {
 }
 
 QCheckBox* TPanelWidget::TitleCheckBox(QGroupBox& group, const char* name, const char* text) {
-    // Sits in the frame line just after the caption's words, on the caption's middle, covering
-    // the line behind it. The caption's trailing blanks are where the box goes.
+    // Sits in the frame line one blank after the caption's words, on the caption's middle,
+    // covering the line behind it. The caption's trailing blanks are where the box goes.
     auto* box = new QCheckBox(QString::fromLatin1(text), &group);
     box->setObjectName(QString::fromLatin1(name));
     box->setAutoFillBackground(true);
     box->adjustSize();
     QString caption = group.title();
     while (caption.endsWith(QLatin1Char(' '))) caption.chop(1);
+    caption += QLatin1Char(' ');  // one blank between the words and the box
     const QRect label = CaptionRect(group);
     const int x = label.left() + group.fontMetrics().horizontalAdvance(caption);
     const int y = std::max(0, label.center().y() - box->height() / 2);

@@ -68,7 +68,7 @@ QString TConnectionPanel::Fitted(const QFontMetrics& metrics, int width, const Q
 
 int TConnectionPanel::MinimumWidth(const QFontMetrics& metrics) {
     const int offLine = metrics.horizontalAdvance(QStringLiteral(" OFF LINE "));
-    const int model = metrics.horizontalAdvance(OnLineText(QStringLiteral("KRF-51"), Ellipsis));
+    const int model = metrics.horizontalAdvance(OnLinePrefix + QStringLiteral("KRF-51") + Ellipsis);
     return std::max(offLine, model) + FrameAllowance;
 }
 

@@ -21,7 +21,7 @@ class TConnectionPanel final : public QLabel {
     /// What the panel shows of `identity` and `port` in `width` pixels of `metrics`.
     static QString Fitted(const QFontMetrics& metrics, int width, const QString& identity,
                           const QString& port);
-    /// The narrowest width that shows " OFF LINE " and a model with an elided port.
+    /// The narrowest width that shows " OFF LINE " and " ON LINE: " with the model.
     static int MinimumWidth(const QFontMetrics& metrics);
 
   protected:

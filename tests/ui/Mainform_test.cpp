@@ -5,7 +5,9 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -15,6 +17,7 @@
 #include "support/Stationprocess.h"
 #include "support/Tempfolder.h"
 #include "tests/ui/Onmodal.h"
+#include "traces/Graphgeometry.h"
 #include "ui/Connect.h"
 #include "ui/Main.h"
 #include "ui/Statuspanels.h"
@@ -260,6 +263,43 @@ TEST_F(MainFormTest, connectForgetsThePortBeforeTheDialogSoNoTickReconnects) {
     EXPECT_TRUE(seen);
     EXPECT_FALSE(window.connection().onLine()) << "Cancel leaves no port";
     EXPECT_EQ(window.connection().selectedPort(), "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainFormStatusBar, atTheSmallestWindowEveryReadoutShowsWholeAndHintsLeaveThemAlone) {
+    const TempFolder folder;
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.size(), QSize(886, 679)) << "a first run";
+    TStatusPanels& panels = window.statusPanels();
+    EXPECT_EQ(panels.font().pointSize(), 8);
+
+    const graph::Readout widest = graph::WidestReadout();
+    const graph::Visibility shown = graph::DefaultVisibility;
+    int visible = 0;
+    for (int i = 1; i < panels.count(); ++i) {
+        QLabel& panel = panels.panel(i);
+        const bool traceShown = i == 1 || shown[i - 2];
+        EXPECT_EQ(panel.isVisible(), traceShown) << i << ": a hidden trace's panel gives way";
+        if (!traceShown) continue;
+        ++visible;
+        const QString text = QString::fromStdString(widest[i - 1]);
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_GE(panel.contentsRect().width(), panel.fontMetrics().horizontalAdvance(text));
+        EXPECT_LE(panel.mapTo(&window, QPoint(panel.width(), 0)).x(), window.width());
+    }
+    EXPECT_EQ(visible, 8);
+    QLabel& connection = panels.connection();
+    EXPECT_GE(connection.width(), TConnectionPanel::MinimumWidth(connection.fontMetrics()));
+
+    // A hint in the bar does not blank the connection state and the readouts.
+    window.statusBar()->showMessage(QStringLiteral("Start"));
+    EXPECT_TRUE(connection.isVisible());
+    EXPECT_TRUE(panels.panel(1).isVisible());
 }
 
 }  // namespace

@@ -317,7 +317,7 @@ TEST_F(PanelWidgetTest, whatThePanelShowsIsReadable) {
     EXPECT_EQ(big.color(QPalette::Disabled, QPalette::Text),
               widget.Edit(Field::Tget).palette().color(QPalette::Disabled, QPalette::Text));
 
-    // The boxes in the frame lines sit on their captions' middle, just after the words.
+    // The boxes in the frame lines sit on their captions' middle, one blank after the words.
     for (const char* name : {"cbPidH", "cbPidF", "cbAutoStb"}) {
         SCOPED_TRACE(name);
         auto& box = Child<QCheckBox>(name);
@@ -327,6 +327,7 @@ TEST_F(PanelWidgetTest, whatThePanelShowsIsReadable) {
         EXPECT_NEAR(box.geometry().center().y(), caption.center().y(), 1);
         QString words = group->title();
         while (words.endsWith(QLatin1Char(' '))) words.chop(1);
+        words += QLatin1Char(' ');
         EXPECT_NEAR(box.x(), caption.left() + group->fontMetrics().horizontalAdvance(words), 1);
     }
 }
