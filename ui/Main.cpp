@@ -126,12 +126,16 @@ QWidget* TMainForm::BuildCentralArea() {
 
 void TMainForm::BuildStatusBar() {
     // Panel 0 the connection, 1 to 10 the cursor readout, each as wide as its widest text.
-    // A permanent widget: a hint shown in the bar would hide an ordinary one.
+    // A permanent widget: a message shown in the bar would hide an ordinary one.
     statusPanels_ = new TStatusPanels(this);
     for (const std::string& text : graph::WidestReadout())
         statusPanels_->AddPanel({QString::fromStdString(text)});
     statusBar()->addPermanentWidget(statusPanels_, 1);
     statusBar()->setSizeGripEnabled(false);
+    // The bar's own message area has no room left: the program's messages (a journal fault)
+    // show in the connection panel for their time instead.
+    connect(statusBar(), &QStatusBar::messageChanged, this,
+            [this](const QString& message) { statusPanels_->connection().ShowMessage(message); });
     // The achieved poll rate, a panel of the row sized like the others.
     pollRate_ = &statusPanels_->panel(statusPanels_->AddPanel({QStringLiteral(" 99.9 Hz ")}));
     pollRate_->setObjectName(QStringLiteral("PollRate"));

@@ -75,7 +75,7 @@ bool TMainForm::RecoverJournal() {
         return false;
     }
     legend_->SetVisibility(recovered.visible);
-    graph_->SetVisibility(recovered.visible);
+    ShowTraces(recovered.visible);
     if (recovered.samplePeriodMs) ApplySamplePeriod(*recovered.samplePeriodMs);
     graph_->SetPos(0);
     graph_->RepaintAll();

@@ -72,6 +72,11 @@ int TConnectionPanel::MinimumWidth(const QFontMetrics& metrics) {
     return std::max(offLine, model) + FrameAllowance;
 }
 
+void TConnectionPanel::ShowMessage(const QString& message) {
+    message_ = message;
+    Refit();
+}
+
 void TConnectionPanel::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
     Refit();
@@ -79,6 +84,11 @@ void TConnectionPanel::resizeEvent(QResizeEvent* event) {
 
 void TConnectionPanel::Refit() {
     setToolTip(full_);
+    if (!message_.isEmpty()) {
+        setToolTip(message_ + QLatin1Char('\n') + full_);
+        setText(fontMetrics().elidedText(message_, Qt::ElideRight, contentsRect().width()));
+        return;
+    }
     if (!onLine_) {
         setText(full_);
         return;

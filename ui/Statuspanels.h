@@ -15,6 +15,9 @@ class TConnectionPanel final : public QLabel {
 
     void ShowOffLine(const QString& text);
     void ShowOnLine(const QString& identity, const QString& port);
+    /// A message of the program's (the status bar's temporary message) shows here in place of
+    /// the connection text until it is cleared with an empty one; the readouts stay.
+    void ShowMessage(const QString& message);
     /// The whole text, whatever fits.
     const QString& fullText() const { return full_; }
 
@@ -33,6 +36,7 @@ class TConnectionPanel final : public QLabel {
     QString full_;
     QString identity_;
     QString port_;
+    QString message_;
     bool onLine_ = false;
 };
 

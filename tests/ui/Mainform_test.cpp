@@ -281,7 +281,7 @@ TEST(MainFormStatusBar, atTheSmallestWindowEveryReadoutShowsWholeAndHintsLeaveTh
     const graph::Readout widest = graph::WidestReadout();
     const graph::Visibility shown = graph::DefaultVisibility;
     int visible = 0;
-    for (int i = 1; i < panels.count(); ++i) {
+    for (int i = 1; i <= graph::ReadoutPanels; ++i) {
         QLabel& panel = panels.panel(i);
         const bool traceShown = i == 1 || shown[i - 2];
         EXPECT_EQ(panel.isVisible(), traceShown) << i << ": a hidden trace's panel gives way";
@@ -296,10 +296,17 @@ TEST(MainFormStatusBar, atTheSmallestWindowEveryReadoutShowsWholeAndHintsLeaveTh
     QLabel& connection = panels.connection();
     EXPECT_GE(connection.width(), TConnectionPanel::MinimumWidth(connection.fontMetrics()));
 
-    // A hint in the bar does not blank the connection state and the readouts.
-    window.statusBar()->showMessage(QStringLiteral("Start"));
-    EXPECT_TRUE(connection.isVisible());
+    // Tool-bar and menu hints are tool tips only.
+    for (QAction* action : window.findChildren<QAction*>()) {
+        EXPECT_TRUE(action->statusTip().isEmpty()) << action->objectName().toStdString();
+    }
+    // A message of the program's shows in the connection panel for its time; the readouts
+    // stay, and the connection state comes back.
+    window.statusBar()->showMessage(QStringLiteral("Recording journal: disk full"));
     EXPECT_TRUE(panels.panel(1).isVisible());
+    EXPECT_EQ(connection.text(), "Recording journal: disk full");
+    window.statusBar()->clearMessage();
+    EXPECT_EQ(connection.text(), " OFF LINE ");
 }
 
 }  // namespace
