@@ -73,6 +73,9 @@ void Acquisition::SimulateOffLine() {
 void Acquisition::AfterAppend(bool draw) {
     spacing_.Appended(tickStart_);
     view_.SampleAppended(store_.count() - 1);
+    // New while Running empties the store but recording goes on: what arrives after it is
+    // unsaved data as much as what came before.
+    store_.setModified(true);
     if (!draw) return;
     view_.DrawSample(store_.count() - 1);
     if (options_.autoScroll) view_.AutoScrollAfterAppend(store_.count());

@@ -148,6 +148,7 @@ void ControlPanel::ApplyFanEnabling() {
 
 void ControlPanel::ApplyKind(DeviceKind kind) {
     appliedKind_ = kind;
+    if (kind != DeviceKind::None) FillManualOutputsAtNextPoll();
     const bool fan = kind != DeviceKind::Krt51;
     view_.SetEnabled(Control::PidF, fan);
     for (const Field gain : {Field::FKp, Field::FKi, Field::FKd}) view_.SetEnabled(gain, fan);
@@ -206,6 +207,7 @@ void ControlPanel::ReadParams() {
     if (updating_.raised()) return;
 
     Updating::Guard guard(updating_);
+    FillManualOutputsAtNextPoll();
     view_.SetModeIndex(params.Mode);
     view_.SetValue(Field::Plim, convert::FromWire(params.Plim, convert::Tenths));
     view_.SetValue(Field::Comp, params.Comp);
@@ -239,9 +241,10 @@ void ControlPanel::RefreshHeat(const HeatStatus& status) {
     view_.SetValue(Field::Tget, convert::FromWire(status.Tget, convert::Tenths));
     view_.SetValue(Field::Tcj, convert::FromWire(status.Tcj, convert::Tenths));
     // A manual power the user is setting is not overwritten.
-    if (!view_.Enabled(Field::Power)) {
+    if (!view_.Enabled(Field::Power) || fillPower_) {
         view_.SetValue(Field::Power, convert::FromWire(status.Power, convert::Tenths));
     }
+    fillPower_ = false;
     ShowSetTemperatureOnUpDown();
 }
 
@@ -249,5 +252,11 @@ void ControlPanel::RefreshFan(const FanStatus& status) {
     Updating::Guard guard(updating_);
     view_.SetValue(Field::Vset, status.Vset);
     view_.SetValue(Field::Vget, status.Vget);
-    if (!view_.Enabled(Field::Pwm)) view_.SetValue(Field::Pwm, status.Pwm);
+    if (!view_.Enabled(Field::Pwm) || fillPwm_) view_.SetValue(Field::Pwm, status.Pwm);
+    fillPwm_ = false;
+}
+
+void ControlPanel::FillManualOutputsAtNextPoll() {
+    fillPower_ = true;
+    fillPwm_ = true;
 }

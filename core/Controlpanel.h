@@ -14,6 +14,11 @@
 /// The arrows of UpDown1 step from the set temperature shown: the set point handlers and the
 /// poll put the up/down position at feTset truncated, so a click never jumps back to an old
 /// position.
+///
+/// A manual power or PWM is the user's once they own the field, but until the station has
+/// been heard it would show 0 and a mere Tab through it would switch the drive off. So the
+/// first poll after each connect, and the first after each Read Params, fills fePower and
+/// fePwm from the station's live values even while they are enabled.
 class ControlPanel {
   public:
     ControlPanel(Connection& connection, PanelView& view, Updating& updating)
@@ -49,7 +54,8 @@ class ControlPanel {
     /// Writes the panel's parameter records to the station. Does nothing off line.
     void WriteParams();
 
-    /// The poll's refresh of the live fields, with `updating` raised.
+    /// The poll's refresh of the live fields, with `updating` raised. A manual power or PWM
+    /// is refreshed only once after a connect or Read Params (see the class comment).
     void RefreshHeat(const HeatStatus& status);
     void RefreshFan(const FanStatus& status);
 
@@ -60,6 +66,7 @@ class ControlPanel {
 
   private:
     void SendSetT();
+    void FillManualOutputsAtNextPoll();
     void ShowSetTemperatureOnUpDown();
     void ApplyFanEnabling();
     void FillPresetList(int lastPreset);
@@ -73,4 +80,6 @@ class ControlPanel {
     PanelView& view_;
     Updating& updating_;
     DeviceKind appliedKind_ = DeviceKind::None;
+    bool fillPower_ = false;  // the next poll fills fePower although it is enabled
+    bool fillPwm_ = false;    // likewise fePwm
 };

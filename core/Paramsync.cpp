@@ -1,12 +1,35 @@
 #include "core/Paramsync.h"
 
+#include <algorithm>
+
 #include "core/Appcore.h"
+#include "core/Settingsmodel.h"
+#include "link/Convert.h"
 
 namespace {
 
 using Field = PanelView::Field;
 
+/// `wire` within the bounds of the Settings dialog's field for it.
+std::int32_t Clamped(std::int32_t wire, settings::Field field) {
+    const settings::FieldInfo& info = settings::Info(field);
+    return std::clamp(wire, convert::ToWire(info.min, info.scale),
+                      convert::ToWire(info.max, info.scale));
+}
+
 }  // namespace
+
+HeaterParams ClampHiddenParams(HeaterParams p) {
+    using settings::Field;
+    p.Delay = Clamped(p.Delay, Field::Delay);
+    p.Kp = Clamped(p.Kp, Field::Kp);
+    p.Ki = Clamped(p.Ki, Field::Ki);
+    p.Error = Clamped(p.Error, Field::Error);
+    p.Shift = Clamped(p.Shift, Field::Shift);
+    p.Gain = Clamped(p.Gain, Field::Gain);
+    p.Tcjn = Clamped(p.Tcjn, Field::Tcjn);
+    return p;
+}
 
 PanelParams CollectPanelParams(const AppCore& core) {
     const PanelView& view = core.panelView();
@@ -31,7 +54,7 @@ void OpenParamFile(AppCore& core, const std::filesystem::path& path) {
     view.SetValue(Field::HKi, set.panel.HKi);
     view.SetValue(Field::HKd, set.panel.HKd);
     view.SetModeIndex(set.panel.Mode);
-    core.connection().cachedParams() = set.cached;
+    core.connection().cachedParams() = ClampHiddenParams(set.cached);
     view.SetValue(Field::Plim, set.panel.Plim);
     view.SetValue(Field::Comp, set.panel.Comp);
     view.SetValue(Field::FKp, set.panel.FKp);

@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "core/Polltime.h"
+#include "files/Sampleperiod.h"
 #include "link/Convert.h"
 
 namespace settings {
@@ -140,7 +141,7 @@ int SampleIndexFor(int periodMs) {
 }
 
 int PeriodFor(int index, int currentMs) {
-    if (index < 0 || index >= SampleItems) return currentMs;
+    if (index < 0 || index >= SampleItems) return sampleperiod::OrDefault(currentMs);
     return SampleStepMs * (index + 1);
 }
 

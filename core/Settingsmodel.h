@@ -129,8 +129,8 @@ std::string PeriodText(int periodMs);
 /// The item shown for `periodMs`: (p - 20) / 20 truncated for 20..500, so 30 ms shows as
 /// "20 ms"; NoSampleItem for a period outside 20..500, which no item stands for.
 int SampleIndexFor(int periodMs);
-/// 20 x (index + 1) for an item; `currentMs` unchanged for NoSampleItem (or any index off
-/// the list), so a period no item stands for survives unless the user picks one.
+/// 20 x (index + 1) for an item; for NoSampleItem (or any index off the list) `currentMs`
+/// when it lies within 20..500, else the default 100 (sampleperiod::OrDefault).
 int PeriodFor(int index, int currentMs);
 
 /// What every control shows: field values in display units, check states, the list item.
@@ -185,8 +185,8 @@ class SettingsModel {
     bool Enabled(Box box) const;
 
     // Taking over on OK.
-    /// The options as the controls show them; the period stays `currentPeriodMs` while no
-    /// item is chosen.
+    /// The options as the controls show them; while no item is chosen the period is
+    /// PeriodFor(NoSampleItem, `currentPeriodMs`).
     ProgramOptions TakeProgramOptions(int currentPeriodMs) const;
     /// Delay, Kp, Ki, Error, Shift, Gain and Tcjn into `cached`, each shown value x scale to
     /// the nearest integer (convert::ToWire); the other fields stay.

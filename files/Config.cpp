@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "files/Inifile.h"
+#include "files/Sampleperiod.h"
 #include "link/Wakecom.h"
 #include "traces/Graphzoom.h"
 
@@ -65,7 +66,8 @@ Config LoadConfig(const std::filesystem::path& path, const std::string& defaultD
     c.pidF = ini.ReadBool(General, "PidF", c.pidF);
     c.autoConnect = ini.ReadBool(Settings, "AutoConnect", c.autoConnect);
     c.autoRead = ini.ReadBool(Settings, "AutoRead", c.autoRead);
-    c.samplePeriodMs = ini.ReadInteger(Settings, "Sample", c.samplePeriodMs);
+    c.samplePeriodMs =
+        sampleperiod::OrDefault(ini.ReadInteger(Settings, "Sample", c.samplePeriodMs));
     c.autoScroll = ini.ReadBool(Settings, "AutoScroll", c.autoScroll);
     c.zoom = ini.ReadInteger(Settings, "Zoom", c.zoom);
     if (!graph::ValidZoom(c.zoom)) c.zoom = 1;
@@ -102,6 +104,16 @@ void SaveConfig(const std::filesystem::path& path, const Config& c, bool maximiz
     std::error_code ignored;  // a missing folder shows up as the save's own error
     std::filesystem::create_directories(path.parent_path(), ignored);
     ini.Save(path);
+}
+
+std::string DefaultDataDir(const std::filesystem::path& executable) {
+    const std::filesystem::path folder = executable.parent_path();
+    if (::access(folder.c_str(), W_OK) == 0) return folder.string() + "/";
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0') return "/";
+    std::string dir = home;
+    if (dir.back() != '/') dir += '/';
+    return dir;
 }
 
 std::filesystem::path ConfigPath(const std::filesystem::path& executable) {

@@ -32,7 +32,7 @@ struct Config {
     bool pidF = true;
     bool autoConnect = true;
     bool autoRead = true;
-    int samplePeriodMs = 100;
+    int samplePeriodMs = 100;  // always within 20..500 (sampleperiod::OrDefault)
     bool autoScroll = true;
     int zoom = 1;  // Settings/Zoom: samples per chart column (1, 2, 4, 8, 16), 0 the whole log
     colours::ColourSet colours = colours::Defaults;
@@ -62,3 +62,7 @@ void SaveConfig(const std::filesystem::path& path, const Config& config, bool ma
 /// ".ini"; when the executable's folder is not writable, $XDG_CONFIG_HOME/tavolin/tavolin.ini
 /// (default ~/.config).
 std::filesystem::path ConfigPath(const std::filesystem::path& executable);
+
+/// DataDir's default, ending with '/': the executable's folder; when that folder is not
+/// writable (an installed program), the user's home folder ($HOME), else "/".
+std::string DefaultDataDir(const std::filesystem::path& executable);

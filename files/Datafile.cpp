@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "files/Atomicfile.h"
+#include "files/Sampleperiod.h"
 
 namespace datafile {
 namespace {
@@ -197,8 +198,9 @@ LoadResult LoadRows(const DataFileText& file, TraceStore& store) {
         if (line == PeriodRow) {
             const std::optional<std::int32_t> period = time ? ParseInteger(*time) : std::nullopt;
             if (!period) return Failed(std::move(result), line, "the time is not an integer");
-            // A period of 0 or less has no time axis and would become the poll interval.
-            if (*period > 0) result.samplePeriodMs = *period;
+            // The period becomes the poll interval: one the window does not offer (0 has no
+            // time axis at all) is taken as the default.
+            result.samplePeriodMs = sampleperiod::OrDefault(*period);
         }
         TraceSample sample{};
         for (int trace = 0; trace < TraceCount; ++trace) {

@@ -60,7 +60,8 @@ struct LoadResult {
     bool ok = false;
     std::string message;  ///< BadFormatMessage on failure, else empty
     std::string detail;   ///< which line failed and why
-    /// Time field of the second data row, when that row was reached and its time is positive.
+    /// Time field of the second data row, when that row was reached; a time outside
+    /// 20..500 ms gives the default 100 (sampleperiod::OrDefault).
     std::optional<int> samplePeriodMs;
     /// Rows after the first TraceCapacity rows: the store has no room for them, they were
     /// neither read nor stored, and the load still counts as a success.

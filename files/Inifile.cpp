@@ -11,6 +11,8 @@
 namespace {
 
 constexpr std::string_view LineEnd = "\r\n";
+// What a Windows editor puts before the first line of a file it saves as UTF-8.
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 constexpr char CommentStart = ';';
 constexpr int Decimal = 10;
 constexpr int Hexadecimal = 16;
@@ -96,6 +98,11 @@ IniFile IniFile::Load(const std::filesystem::path& path, IniOptions options) {
 
 IniFile IniFile::Parse(std::string_view text, IniOptions options) {
     IniFile file(options);
+    // The mark is no part of the first line: left there, it would hide the first section.
+    if (text.starts_with(ByteOrderMark)) {
+        file.byteOrderMark_ = true;
+        text.remove_prefix(ByteOrderMark.size());
+    }
     while (!text.empty()) {
         const size_t end = text.find_first_of("\r\n");
         file.AddLine(text.substr(0, end));
@@ -231,7 +238,7 @@ void IniFile::WriteBool(std::string_view section, std::string_view key, bool val
 }
 
 std::string IniFile::Text() const {
-    std::string out;
+    std::string out(byteOrderMark_ ? ByteOrderMark : std::string_view());
     auto put = [&out](std::string_view line) {
         out += line;
         out += LineEnd;

@@ -32,7 +32,8 @@ std::optional<std::int32_t> ParseIniInteger(std::string_view text);
 /// starting with ";" never match; lines before the first section are ignored. Section names and
 /// keys match without regard to (ASCII) case; the first occurrence counts. Writing replaces a
 /// key in place, appends a new key to the end of its section and a new section after the
-/// others. Lines are written with CR LF.
+/// others. Lines are written with CR LF. A UTF-8 byte-order mark before the first line is
+/// skipped when reading and written back.
 class IniFile {
   public:
     explicit IniFile(IniOptions options = {}) : options_(options) {}
@@ -91,4 +92,5 @@ class IniFile {
     IniOptions options_;
     std::vector<std::string> preamble_;  // lines before the first section, kept with comments
     std::vector<Section> sections_;
+    bool byteOrderMark_ = false;  // the file began with UTF-8's mark; a write-back keeps it
 };

@@ -29,9 +29,11 @@ struct ParamSet {
     bool operator==(const ParamSet&) const = default;
 };
 
-/// The values of `file`, each missing, non-integer or out-of-range value replaced by its
-/// default (gains 0, Mode 0, Plim 0, Comp 0, Delay 0, PllKp 130, PllKi 20, PllError 200,
-/// Shift 0, Gain 1000, Tcjn 380). Plim is held in 0.1 % and shown x 0.1.
+/// The values of `file`, each missing or non-integer value (and a Mode other than 0 or 1)
+/// replaced by its default (gains 0, Mode 0, Plim 0, Comp 0, Delay 0, PllKp 130, PllKi 20,
+/// PllError 200, Shift 0, Gain 1000, Tcjn 380). Plim is held in 0.1 % and shown x 0.1. The
+/// other bounds are applied where the values are loaded: the panel's fields keep their ranges
+/// and OpenParamFile clamps the hidden heater values.
 ParamSet ReadParams(const IniFile& file, const HeaterParams& cached);
 
 /// Writes the sixteen values into `file` in the file's order: existing keys in place, new

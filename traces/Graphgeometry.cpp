@@ -163,6 +163,14 @@ Readout ReadoutTexts(bool cursorOn, int sample, int samplePeriodMs, const Visibi
     return texts;
 }
 
+Readout WidestReadout() {
+    constexpr int LongestPeriodMs = 500;
+    constexpr Visibility All = {true, true, true, true, true, true, true, true, true};
+    // In storage order: Tset, Tget, Tcj, Power, Vset, Vget, Pwm, PllErr, PllPer.
+    constexpr TraceSample Widest = {9999, 9999, 9999, 1000, 9999, 9999, 255, -32768, 65535};
+    return ReadoutTexts(true, TraceCapacity - 1, LongestPeriodMs, All, Widest);
+}
+
 TraceSample SampleAt(const TraceStore& store, int index) {
     TraceSample sample{};
     if (index < 0 || index >= TraceCapacity) return sample;

@@ -185,6 +185,12 @@ inline constexpr Visibility DefaultVisibility = {true, true, true,  true, true,
 Readout ReadoutTexts(bool cursorOn, int sample, int samplePeriodMs, const Visibility& visible,
                      const TraceSample& values);
 
+/// The widest texts panels 1..10 show while recording from a station: the last sample at the
+/// longest period (500 ms), temperatures up to 999.9 °C, power 100.0 %, fan speeds of four
+/// digits, a full PWM byte and PLL figures of five digits (the error with its sign). The
+/// status bar sizes its panels from these.
+Readout WidestReadout();
+
 /// The stored values at `index`; zeros outside 0 .. TraceCapacity - 1.
 TraceSample SampleAt(const TraceStore& store, int index);
 

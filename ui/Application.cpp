@@ -16,8 +16,7 @@ int main(int argc, char* argv[]) {
     QLocale::setDefault(numbers);
     try {
         const std::filesystem::path executable = QApplication::applicationFilePath().toStdString();
-        const std::string dataDir = QApplication::applicationDirPath().toStdString() + "/";
-        TMainForm window(ConfigPath(executable), dataDir);
+        TMainForm window(ConfigPath(executable), DefaultDataDir(executable));
         window.KeepJournal(journal::DefaultFolder());
         window.show();
         window.OfferRecovery();

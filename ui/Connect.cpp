@@ -1,41 +1,63 @@
 #include "ui/Connect.h"
 
+#include <QBoxLayout>
 #include <QHeaderView>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollBar>
 #include <QTreeWidget>
 
-#include "ui/Waitcursor.h"
+#include <algorithm>
+
 #include "link/Portlist.h"
 #include "link/Portscan.h"
+#include "ui/Waitcursor.h"
+
+namespace {
+
+// The form's own geometry, in pixels.
+constexpr int FormWidth = 217;
+constexpr int FormHeight = 229;
+constexpr int FormMargin = 8;
+constexpr int ButtonWidth = 75;
+constexpr int ButtonHeight = 25;
+
+}  // namespace
 
 TConnectForm::TConnectForm(TWakeCom& link, const std::vector<std::string>& extraPorts,
                            std::string& result, QWidget* parent)
     : QDialog(parent), result_(result) {
     setWindowTitle(QStringLiteral("Connect..."));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
-    setFixedSize(217, 229);
+    setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    // The form's size is the smallest; device paths make the list wider (see below).
+    setMinimumSize(FormWidth, FormHeight);
 
-    // Form geometry: the list fills the top, the two buttons sit under it.
+    // The list fills the top, the two buttons sit under it at the right.
     devList_ = new QTreeWidget(this);
     devList_->setObjectName(QStringLiteral("DevListView"));
-    devList_->setGeometry(8, 8, 201, 177);
     devList_->setColumnCount(2);
     devList_->setHeaderLabels({QStringLiteral("Port"), QStringLiteral("Device name")});
-    devList_->setColumnWidth(0, 60);
-    devList_->setColumnWidth(1, 120);
     devList_->setRootIsDecorated(false);
     devList_->setSelectionBehavior(QAbstractItemView::SelectRows);
     devList_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     devList_->header()->setSectionsClickable(false);
-    devList_->setTextElideMode(Qt::ElideLeft);  // device paths are long; their end tells them apart
+    devList_->header()->setStretchLastSection(true);
+    devList_->setTextElideMode(Qt::ElideMiddle);  // a path's start and end tell ports apart
 
     auto* ok = new QPushButton(QStringLiteral("&OK"), this);
     ok->setObjectName(QStringLiteral("btOk"));
-    ok->setGeometry(55, 196, 75, 25);
+    ok->setFixedSize(ButtonWidth, ButtonHeight);
     auto* cancel = new QPushButton(QStringLiteral("&Cancel"), this);
     cancel->setObjectName(QStringLiteral("btCancel"));
-    cancel->setGeometry(135, 196, 75, 25);
+    cancel->setFixedSize(ButtonWidth, ButtonHeight);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+    auto* form = new QVBoxLayout(this);
+    form->setContentsMargins(FormMargin, FormMargin, FormMargin, FormMargin);
+    form->addWidget(devList_, 1);
+    form->addLayout(buttons);
     setTabOrder(ok, cancel);
     connect(ok, &QPushButton::clicked, this, [this] { Accept(); });
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
@@ -55,6 +77,23 @@ TConnectForm::TConnectForm(TWakeCom& link, const std::vector<std::string>& extra
             devList_->setFocus();
         }
     }
+    FitColumns();
+}
+
+void TConnectForm::FitColumns() {
+    int columns = 0;
+    for (int c = 0; c < devList_->columnCount(); ++c) {
+        devList_->resizeColumnToContents(c);
+        columns += devList_->columnWidth(c);
+    }
+    // Wide enough for every path and identity, within the screen; the user may resize.
+    const int frame =
+        2 * devList_->frameWidth() + devList_->verticalScrollBar()->sizeHint().width();
+    int width = std::max(FormWidth, columns + frame + 2 * FormMargin);
+    if (const QScreen* screen = this->screen()) {
+        width = std::min(width, screen->availableGeometry().width() * 9 / 10);
+    }
+    resize(std::max(width, FormWidth), FormHeight);
 }
 
 void TConnectForm::Accept() {

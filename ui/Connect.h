@@ -8,8 +8,9 @@ class QTreeWidget;
 class TWakeCom;
 
 /// "Connect...": lists every serial port with the identity of the station that answered on
-/// it, or "None", and lets the user pick one. OK or a double-click writes the chosen port's
-/// name to the result; Cancel and Escape leave it empty.
+/// it, or "None", and lets the user pick one. Its columns show whole paths and identities;
+/// the form opens wide enough for them and may be resized, never below its design size. OK or a
+/// double-click writes the chosen port's name to the result; Cancel and Escape leave it empty.
 class TConnectForm : public QDialog {
     Q_OBJECT
 
@@ -22,6 +23,8 @@ class TConnectForm : public QDialog {
 
   private:
     void Accept();
+    /// Columns as wide as their contents, the form as wide as the columns (within the screen).
+    void FitColumns();
 
     std::string& result_;
     QTreeWidget* devList_;

@@ -22,6 +22,7 @@
 #include "ui/Linkstats.h"
 #include "ui/Panelwidget.h"
 #include "ui/Referenceview.h"
+#include "ui/Statuspanels.h"
 #include "ui/Tracelegend.h"
 
 namespace {
@@ -29,8 +30,6 @@ namespace {
 constexpr int WindowFontPoints = 8;
 constexpr int HealthRefreshMs = 500;
 constexpr double MsPerSecond = 1000.0;
-constexpr std::array<int, TMainForm::StatusPanels> StatusWidths = {145, 75, 90, 90, 90, 75,
-                                                                   95,  95, 95, 90, 90};
 
 }  // namespace
 
@@ -121,36 +120,33 @@ QWidget* TMainForm::BuildCentralArea() {
 
     connect(graph_, &TGraphView::readoutChanged, this, [this](const QStringList& texts) {
         for (int i = 0; i < texts.size() && i + 1 < StatusPanels; ++i)
-            status_[i + 1]->setText(texts[i]);
+            statusPanels_->panel(i + 1).setText(texts[i]);
     });
     connect(graph_, &TGraphView::cursorSwitchedOn, this,
             [this] { action("acCursor")->setChecked(true); });
     connect(graph_, &TGraphView::cursorsMoved, this, [this] { RefreshAnalysis(); });
     connect(legend_, &TTraceLegend::traceClicked, this, [this](int, bool) {
-        graph_->SetVisibility(legend_->visibility());
+        ShowTraces(legend_->visibility());
         UpdateJournalLayout();
     });
     return central;
 }
 
 void TMainForm::BuildStatusBar() {
-    // The panels share the bar in proportion to their nominal widths, so that at the
-    // window's minimum width all eleven stay visible side by side instead of overlapping.
-    auto* panels = new QWidget(this);
-    auto* row = new QHBoxLayout(panels);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(2);
-    for (int i = 0; i < StatusPanels; ++i) {
-        status_[i] = new QLabel(panels);
-        status_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-        status_[i]->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-        row->addWidget(status_[i], StatusWidths[i]);
-    }
-    statusBar()->addWidget(panels, 1);
-    pollRate_ = new QLabel(this);
+    // Panel 0 the connection, 1 to 10 the cursor readout, each as wide as its widest text.
+    // A permanent widget: a message shown in the bar would hide an ordinary one.
+    statusPanels_ = new TStatusPanels(this);
+    for (const std::string& text : graph::WidestReadout())
+        statusPanels_->AddPanel({QString::fromStdString(text)});
+    statusBar()->addPermanentWidget(statusPanels_, 1);
+    statusBar()->setSizeGripEnabled(false);
+    // The bar's own message area has no room left: the program's messages (a journal fault)
+    // show in the connection panel for their time instead.
+    connect(statusBar(), &QStatusBar::messageChanged, this,
+            [this](const QString& message) { statusPanels_->connection().ShowMessage(message); });
+    // The achieved poll rate, a panel of the row sized like the others.
+    pollRate_ = &statusPanels_->panel(statusPanels_->AddPanel({QStringLiteral(" 99.9 Hz ")}));
     pollRate_->setObjectName(QStringLiteral("PollRate"));
-    pollRate_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    statusBar()->addPermanentWidget(pollRate_);
     RefreshHealth();
     periodNotice_ = new QLabel(this);
     periodNotice_->setObjectName(QStringLiteral("lbPeriod"));
@@ -172,8 +168,17 @@ void TMainForm::ShowRecordPeriod() {
     periodNotice_->setVisible(!text.isEmpty());
 }
 
+void TMainForm::ShowTraces(const graph::Visibility& visible) {
+    graph_->SetVisibility(visible);
+    // A hidden trace has no readout: its panel makes room for the others, so that at the
+    // smallest window the visible ones show whole.
+    for (int trace = 0; trace < TraceCount; ++trace)
+        statusPanels_->panel(trace + 2).setVisible(visible[trace]);
+}
+
 QString TMainForm::statusText(int panel) const {
-    return status_[panel]->text();
+    if (panel == 0) return statusPanels_->connection().fullText();
+    return statusPanels_->panel(panel).text();
 }
 
 void TMainForm::ApplyConfig() {
@@ -189,7 +194,7 @@ void TMainForm::ApplyConfig() {
     AcquisitionOptions& options = acquisition().options();
     options.simulate = config_.simulate;
     legend_->SetVisibility(config_.show);
-    graph_->SetVisibility(config_.show);
+    ShowTraces(config_.show);
     panelWidget_->SetChecked(PanelView::Box::PidH, config_.pidH);
     panelWidget_->SetChecked(PanelView::Box::PidF, config_.pidF);
     options.autoConnect = config_.autoConnect;
@@ -277,9 +282,14 @@ void TMainForm::Tick() {
 // MainView
 
 void TMainForm::ShowConnection(const std::string& text) {
-    if (!status_[0]) return;
-    status_[0]->setText(QString::fromStdString(text));
-    status_[0]->setToolTip(status_[0]->text());
+    if (statusPanels_ == nullptr) return;
+    TConnectionPanel& panel = statusPanels_->connection();
+    if (connection().onLine()) {
+        panel.ShowOnLine(QString::fromStdString(connection().identityText()),
+                         QString::fromStdString(connection().portName()));
+    } else {
+        panel.ShowOffLine(QString::fromStdString(text));
+    }
 }
 
 void TMainForm::DrawSample(int index) {

@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "core/Appcore.h"
-#include "files/Config.h"
 #include "files/Journalfiles.h"
 #include "core/Tickschedule.h"
+#include "files/Config.h"
 
 class QAction;
 class QLabel;
@@ -20,6 +20,7 @@ class TGraphView;
 class TLinkStatsForm;
 class TReferenceView;
 class TPanelWidget;
+class TStatusPanels;
 class TTraceLegend;
 
 /// The one window: it owns the link, the store, the connection, the panel and the poll loop
@@ -41,6 +42,7 @@ class TMainForm : public QMainWindow, public MainView {
     Acquisition& acquisition() { return core_->acquisition(); }
     TraceStore& store() { return core_->store(); }
     const Config& config() const { return config_; }
+    /// What status panel `panel` says; panel 0 the whole connection text, however it fits.
     QString statusText(int panel) const;
     /// The achieved poll rate at the right of the status bar; its tool tip sums up the errors.
     const QLabel& pollRate() const { return *pollRate_; }
@@ -48,6 +50,9 @@ class TMainForm : public QMainWindow, public MainView {
     TAnalysisPanel& analysis() { return *analysis_; }
     /// The Link Statistics window once View → Link Statistics has opened it, else null.
     TLinkStatsForm* linkStats() { return linkStats_; }
+    TStatusPanels& statusPanels() const { return *statusPanels_; }
+    /// The poll's period: the sample period as the timer uses it.
+    std::chrono::milliseconds pollPeriod() const { return schedule_.period(); }
     QAction* action(const char* name) const;
     /// The trace check boxes: the traces a save writes.
     std::array<bool, TraceCount> visibleTraces() const;
@@ -91,6 +96,8 @@ class TMainForm : public QMainWindow, public MainView {
     QWidget* BuildCentralArea();
     void BuildStatusBar();
     void ApplyConfig();
+    /// The graph draws the visible traces; the readout panels of hidden ones give way.
+    void ShowTraces(const std::array<bool, TraceCount>& visible);
     void CollectConfig();
     void SaveSettings();
 
@@ -134,7 +141,7 @@ class TMainForm : public QMainWindow, public MainView {
     TGraphView* graph_ = nullptr;
     QScrollBar* scrollBar_ = nullptr;
     TTraceLegend* legend_ = nullptr;
-    std::array<QLabel*, StatusPanels> status_{};
+    TStatusPanels* statusPanels_ = nullptr;
     QLabel* pollRate_ = nullptr;
     TAnalysisPanel* analysis_ = nullptr;
     TLinkStatsForm* linkStats_ = nullptr;  // made when first shown

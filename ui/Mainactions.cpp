@@ -44,7 +44,7 @@ constexpr ActionSpec Actions[] = {
     {"acParSave", "Save Params...", "", "Save params to file", false},
     {"acStart", "Start", "Alt+S", "Start", true},
     {"acPause", "Pause", "Alt+U", "Pause", true},
-    {"acStop", "Stop", "Alt+P", "Stop", false},
+    {"acStop", "Stop", "Alt+T", "Stop", false},
     {"acSettings", "Settings...", "F9", "Settings", false},
     {"acTune", "Tune PID...", "", "Find the heater's PID gains by step tests", false},
     {"acFreeze", "Freeze", "Alt+F", "Freeze Graph Update", true},
@@ -72,8 +72,8 @@ void TMainForm::BuildActions() {
         auto* a = new QAction(QString::fromUtf8(spec.caption), this);
         a->setObjectName(QString::fromLatin1(spec.name));
         if (*spec.shortcut) a->setShortcut(QKeySequence(QString::fromLatin1(spec.shortcut)));
+        // Hints are tool tips: the status bar's panels are for the station and the cursor.
         a->setToolTip(QString::fromUtf8(spec.hint));
-        a->setStatusTip(QString::fromUtf8(spec.hint));
         a->setCheckable(spec.checkable);
         addAction(a);
     }
@@ -82,9 +82,9 @@ void TMainForm::BuildActions() {
     action("acZoomIn")
         ->setShortcuts(
             {QKeySequence(QStringLiteral("Ctrl++")), QKeySequence(QStringLiteral("Ctrl+="))});
-    // The Stop menu item also answers Alt+T.
+    // The Stop menu item shows Alt+T; Alt+P runs it as well.
     action("acStop")->setShortcuts(
-        {QKeySequence(QStringLiteral("Alt+P")), QKeySequence(QStringLiteral("Alt+T"))});
+        {QKeySequence(QStringLiteral("Alt+T")), QKeySequence(QStringLiteral("Alt+P"))});
 
     const auto on = [this](const char* name, auto&& handler) {
         QAction* a = action(name);
@@ -177,7 +177,9 @@ void TMainForm::BuildToolBar() {
 }
 
 void TMainForm::ConnectAction() {
-    connection().GoOffLine();
+    // The port is forgotten before the dialog borrows the link: with it remembered, a tick
+    // inside the dialog would reconnect and claim the line the scan is probing.
+    connection().Disconnect();
     // The dialog probes every port with the window's link; a background probe must have let
     // go of the remembered one first.
     core_->StopProbe();

@@ -5,6 +5,8 @@
 
 #include "core/Paramsync.h"
 #include "files/Datafile.h"
+#include "files/Sampleperiod.h"
+#include "ui/Filedialog.h"
 #include "ui/Graphview.h"
 #include "ui/Main.h"
 #include "ui/Referenceview.h"
@@ -12,22 +14,6 @@
 #include "ui/Waitcursor.h"
 
 namespace {
-
-/// The platform's file dialog, modal, starting in `folder` with `name` proposed. Empty when
-/// the user cancels. Saving asks before overwriting a file.
-QString AskFileName(QWidget* parent, QFileDialog::AcceptMode mode, const QString& title,
-                    const std::string& folder, const std::string& name, const QString& filter,
-                    const QString& suffix, bool allowNewName = false) {
-    QFileDialog dialog(parent, title, QString::fromStdString(folder), filter);
-    dialog.setAcceptMode(mode);
-    dialog.setDefaultSuffix(suffix);
-    dialog.setFileMode(mode == QFileDialog::AcceptSave || allowNewName ? QFileDialog::AnyFile
-                                                                       : QFileDialog::ExistingFile);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    if (!name.empty()) dialog.selectFile(QString::fromStdString(name));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-    return dialog.selectedFiles().constFirst();
-}
 
 const QString DataFilter = QStringLiteral("Data file (*.dat);;All files (*)");
 const QString ParamsFilter = QStringLiteral("Params file (*.par);;All files (*)");
@@ -68,7 +54,7 @@ void TMainForm::OpenDataFile(const QString& path) {
         } else {
             acquisition().Stop();
             legend_->SetVisibility(file.visible);
-            graph_->SetVisibility(file.visible);
+            ShowTraces(file.visible);
             loaded = datafile::LoadRows(file, store());
             // The log it held is gone, so is what was unsaved of it.
             core_->journal().Discard();
@@ -189,6 +175,7 @@ void TMainForm::SaveParamsAction() {
 }
 
 void TMainForm::ApplySamplePeriod(int ms) {
+    ms = sampleperiod::OrDefault(ms);
     config_.samplePeriodMs = ms;
     // The poll follows too, so that what is recorded next is really i x period apart; a
     // recording under way keeps its own period until Stop.

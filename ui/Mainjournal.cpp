@@ -75,7 +75,7 @@ bool TMainForm::RecoverJournal() {
         return false;
     }
     legend_->SetVisibility(recovered.visible);
-    graph_->SetVisibility(recovered.visible);
+    ShowTraces(recovered.visible);
     if (recovered.samplePeriodMs) ApplySamplePeriod(*recovered.samplePeriodMs);
     // The recovered log stands for the journal's period, as a loaded file for its own.
     acquisition().LogLoaded(recovered.samplePeriodMs.value_or(config_.samplePeriodMs));

@@ -10,6 +10,8 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionGroupBox>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -17,6 +19,7 @@
 
 #include "core/Controlpanel.h"
 #include "ui/Floatedit.h"
+#include "ui/Wheelguard.h"
 
 namespace {
 
@@ -34,7 +37,6 @@ constexpr int UnitGap = 2;
 constexpr int GroupMargin = 4;
 constexpr int ListWidth = 64;
 constexpr int UpDownWidth = 17;
-constexpr int TitleIndent = 10;  // where the style starts a group's caption
 constexpr int BigFieldPixels = 27;
 
 constexpr int SetTemperatureMax = 480;
@@ -119,6 +121,7 @@ TPanelWidget::TPanelWidget(QWidget* parent) : QWidget(parent) {
         edit->setEnabled(d.enabled);
         edit->setReadOnly(d.readOnly);
         edit->setFixedSize(d.width, RowHeight);
+        GuardWheel(*edit);
         fields_[static_cast<int>(d.field)] = edit;
     }
     TFloatEdit& big = Edit(Field::Set);
@@ -127,8 +130,10 @@ TPanelWidget::TPanelWidget(QWidget* parent) : QWidget(parent) {
     font.setPixelSize(BigFieldPixels);
     font.setBold(true);
     big.setFont(font);
+    // Red digits while it may be edited; disabled it keeps the style's grey like any field.
     QPalette palette = big.palette();
-    palette.setColor(QPalette::Text, Qt::red);
+    for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+        palette.setColor(group, QPalette::Text, Qt::red);
     big.setPalette(palette);
     big.setFixedHeight(2 * RowHeight + RowSpacing);
     big.SetValue(DesignSetTemperature);
@@ -154,15 +159,31 @@ void TPanelWidget::AddField(QGridLayout& grid, Field field, int row, int column)
     grid.addWidget(unit, row, column + 2);
 }
 
+QRect TPanelWidget::CaptionRect(const QGroupBox& group) {
+    QStyleOptionGroupBox option;
+    option.initFrom(&group);
+    option.text = group.title();
+    option.textAlignment = group.alignment();
+    option.subControls = QStyle::SC_GroupBoxLabel | QStyle::SC_GroupBoxFrame;
+    option.lineWidth = 1;
+    return group.style()->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel,
+                                         &group);
+}
+
 QCheckBox* TPanelWidget::TitleCheckBox(QGroupBox& group, const char* name, const char* text) {
-    // Sits in the frame line just after the caption, covering the line behind it.
+    // Sits in the frame line one blank after the caption's words, on the caption's middle,
+    // covering the line behind it. The caption's trailing blanks are where the box goes.
     auto* box = new QCheckBox(QString::fromLatin1(text), &group);
     box->setObjectName(QString::fromLatin1(name));
     box->setAutoFillBackground(true);
     box->adjustSize();
     QString caption = group.title();
     while (caption.endsWith(QLatin1Char(' '))) caption.chop(1);
-    box->move(TitleIndent + group.fontMetrics().horizontalAdvance(caption), 0);
+    caption += QLatin1Char(' ');  // one blank between the words and the box
+    const QRect label = CaptionRect(group);
+    const int x = label.left() + group.fontMetrics().horizontalAdvance(caption);
+    const int y = std::max(0, label.center().y() - box->height() / 2);
+    box->move(x, y);
     box->raise();
     return box;
 }
@@ -182,6 +203,8 @@ QGroupBox* TPanelWidget::BuildHeater() {
     mode_->addItems({QStringLiteral("Phase"), QStringLiteral("Delta-Sigma")});
     mode_->setCurrentIndex(1);
     mode_->setFixedHeight(RowHeight);
+    mode_->setSizeAdjustPolicy(QComboBox::AdjustToContents);  // "Delta-Sigma" shows whole
+    GuardWheel(*mode_);
     grid->addWidget(mode_, 2, 0, 1, 2);
 
     const Field columns[3][3] = {{Field::Tset, Field::Tget, Field::Tcj},
@@ -221,6 +244,7 @@ QGroupBox* TPanelWidget::BuildPresets() {
     preset_ = new QComboBox(group);
     preset_->setObjectName(QStringLiteral("cbPreset"));
     preset_->setFixedSize(ListWidth, RowHeight);
+    GuardWheel(*preset_);
     SetPresetList(DesignLastPreset);
     SetPresetIndex(0);
     read_ = new QPushButton(QStringLiteral("Read"), group);

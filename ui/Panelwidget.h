@@ -65,6 +65,12 @@ class TPanelWidget : public QWidget, public PanelView {
     /// Label, field and unit of `field` into `grid` at `row`, starting at `column`.
     void AddField(QGridLayout& grid, Field field, int row, int column);
     QCheckBox* TitleCheckBox(QGroupBox& group, const char* name, const char* text);
+
+  public:
+    /// Where the style draws `group`'s caption, in the group's coordinates.
+    static QRect CaptionRect(const QGroupBox& group);
+
+  private:
     QCheckBox* BoxOf(Box box) const;
 
     /// Runs a handler for an event the user caused: what it throws goes to the error handler.

@@ -9,11 +9,17 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <stdexcept>
+#include <utility>
+#include <vector>
+
 #include "core/Appcore.h"
 #include "files/Config.h"
-#include "ui/Errorbox.h"
 #include "link/Inouterror.h"
+#include "ui/Errorbox.h"
 #include "ui/Floatedit.h"
+#include "ui/Wheelguard.h"
 
 using namespace settings;
 
@@ -21,6 +27,7 @@ namespace {
 
 constexpr int FieldWidth = 64;  // pixels: room for "-9999" and "30000"
 constexpr int Columns = 4;
+constexpr const char* OptionsNotSentMessage = "The station is off line: the options were not sent.";
 
 QString Text(std::string_view text) {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
@@ -46,15 +53,18 @@ TSettingsForm::TSettingsForm(AppCore& core, Config& config, QWidget* parent)
                    Qt::MSWindowsFixedSizeDialogHint);
 
     auto* groups = new QGridLayout;
+    std::array<QGroupBox*, GroupCount> built{};
     for (int g = 0; g < GroupCount; ++g) {
         const GroupInfo& info = Info(static_cast<Group>(g));
-        groups->addWidget(BuildGroup(static_cast<Group>(g)), info.row, info.column);
+        built[g] = BuildGroup(static_cast<Group>(g));
+        groups->addWidget(built[g], info.row, info.column);
     }
     for (int c = 0; c < Columns; ++c) groups->setColumnStretch(c, 1);
     auto* main = new QVBoxLayout(this);
     main->addLayout(groups);
     main->addWidget(BuildButtons());
     main->setSizeConstraint(QLayout::SetFixedSize);
+    OrderTabs(built);
 
     ok_->setFocus();
     Fill();
@@ -69,6 +79,7 @@ QGroupBox* TSettingsForm::BuildGroup(Group group) {
     if (group == Group::Graph) {
         sample_ = new QComboBox(box);
         sample_->setObjectName(QStringLiteral("cbSample"));
+        GuardWheel(*sample_);
         // Periods the connected model's poll cannot fit in are marked, and stay selectable.
         for (int i = 0; i < SampleItems; ++i) {
             sample_->addItem(Text(SampleItemText(i, model_.kind())));
@@ -99,6 +110,28 @@ QGroupBox* TSettingsForm::BuildGroup(Group group) {
     return box;
 }
 
+void TSettingsForm::OrderTabs(const std::array<QGroupBox*, GroupCount>& groups) {
+    // As the eye reads the form: column by column, each column's top group first, each group
+    // from its top row down; then the buttons.
+    std::array<int, GroupCount> order{};
+    for (int g = 0; g < GroupCount; ++g) order[g] = g;
+    std::sort(order.begin(), order.end(), [](int a, int b) {
+        const GroupInfo& x = Info(static_cast<Group>(a));
+        const GroupInfo& y = Info(static_cast<Group>(b));
+        return std::pair(x.column, x.row) < std::pair(y.column, y.row);
+    });
+    std::vector<QWidget*> chain;
+    for (const int g : order) {
+        // The rows were added top to bottom, so the children come in the order they show.
+        for (QWidget* child : groups[g]->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+            if (child->focusPolicy() & Qt::TabFocus) chain.push_back(child);
+        }
+    }
+    for (const char* name : {"btDefault", "btOk", "btCancel"})
+        chain.push_back(findChild<QPushButton*>(QString::fromLatin1(name)));
+    for (std::size_t i = 0; i + 1 < chain.size(); ++i) setTabOrder(chain[i], chain[i + 1]);
+}
+
 void TSettingsForm::AddFieldRow(QGridLayout* grid, int row, Field field) {
     const FieldInfo& info = Info(field);
     QWidget* box = grid->parentWidget();
@@ -113,6 +146,7 @@ void TSettingsForm::AddFieldRow(QGridLayout* grid, int row, Field field) {
     edit->SetMaxValue(info.max);
     edit->SetValue(info.layout);
     edit->setFixedWidth(FieldWidth);
+    GuardWheel(*edit);
     fields_[static_cast<int>(field)] = edit;
     grid->addWidget(new QLabel(Text(info.label), box), row, 0);
     grid->addWidget(edit, row, 1);
@@ -200,6 +234,13 @@ void TSettingsForm::TakeOver() {
     core_.acquisition().options().autoScroll = options.autoScroll;
     core_.autoRead = options.autoRead;
     model_.TakeCachedParams(core_.connection().cachedParams());
+    // A closed link would drop the option records without a word, and the edits would vanish
+    // with the dialog: the user may retry once the poll has the station back, or cancel.
+    if ((model_.WritesHeaterOptions() || model_.WritesFanOptions()) &&
+        !core_.connection().onLine()) {
+        ShowError(this, std::runtime_error(OptionsNotSentMessage));
+        return;
+    }
     try {
         ChangeMarks::Batch batch(core_.marks(), "Settings: options");
         if (model_.WritesHeaterOptions()) core_.link().SetOptionsH(model_.TakeHeaterOptions());

@@ -25,8 +25,9 @@ struct Config;
 ///
 /// OK takes over: AutoConnect, AutoRead, AutoScroll and the sample period into `config` and
 /// into the core's live options; the PLL and calibration values into the cached copy; then
-/// SetOptionsH / SetOptionsF for the records that were read. A failed write is shown and the
-/// dialog stays open (what was taken over stays). Cancel, Escape and the close box take
+/// SetOptionsH / SetOptionsF for the records that were read. A failed write, or a station
+/// that went off line while the dialog was open, is shown and the dialog stays open (what was
+/// taken over stays). Cancel, Escape and the close box take
 /// nothing over and send nothing.
 class TSettingsForm : public QDialog {
     Q_OBJECT
@@ -38,6 +39,7 @@ class TSettingsForm : public QDialog {
 
   private:
     QGroupBox* BuildGroup(settings::Group group);
+    void OrderTabs(const std::array<QGroupBox*, settings::GroupCount>& groups);
     void AddFieldRow(QGridLayout* grid, int row, settings::Field field);
     QWidget* BuildButtons();
     void Fill();

@@ -118,8 +118,8 @@ SentParams LastSent(const StationProcess& station) {
         return s;
     }
     const FrameData& p = parH.back();
-    s.parH = {Byte(p, 0), Word(p, 1), Byte(p, 3),        Byte(p, 4),  Word(p, 5),
-              Word(p, 7), Byte(p, 9), SignedWord(p, 10), Word(p, 12), Word(p, 14)};
+    s.parH = {Byte(p, 0), SignedWord(p, 1), Byte(p, 3),        Byte(p, 4),  Word(p, 5),
+              Word(p, 7), Byte(p, 9),       SignedWord(p, 10), Word(p, 12), Word(p, 14)};
     for (auto [from, to] : {std::pair{&pidH.back(), &s.pidH}, std::pair{&pidF.back(), &s.pidF}})
         *to = {Byte(*from, 0), Byte(*from, 1), Byte(*from, 2), Byte(*from, 3)};
     return s;
@@ -138,6 +138,16 @@ TEST(CliWriteParams, missingValuesTakeTheFileDefaultsAndFieldsKeepTheirBounds) {
          "[Heater]\nKp=300\nKi=-5\nKd=255\nPlim=1500\nComp=12\nMode=1\n"
          "[Fan]\nKp=256\nKi=7\nKd=1000\n",
          {{1, 0, 130, 20, 200, 1000, 9, 0, 1000, 380}, {255, 0, 255, 1}, {255, 7, 255, 0}}},
+        // The Settings dialog's bounds: delay -9999..9999 us, PLL gains 0..255, PLL error
+        // 0..9999 us, shift -99..99 °C, gain 0.25..4, default Tcj 0..100 °C.
+        {"hidden heater values above their fields",
+         "[Heater]\nDelay=20000\nPllKp=300\nPllKi=999\nPllError=70000\n"
+         "[TC]\nShift=2000\nGain=5000\nTcjn=1001\n",
+         {{0, 9999, 255, 255, 9999, 0, 0, 990, 4000, 1000}, {0, 0, 0, 1}, {0, 0, 0, 0}}},
+        {"hidden heater values below their fields",
+         "[Heater]\nDelay=-20000\nPllKp=-3\nPllKi=-1\nPllError=-1\n"
+         "[TC]\nShift=-2000\nGain=100\nTcjn=-10\n",
+         {{0, -9999, 0, 0, 0, 0, 0, -990, 250, 0}, {0, 0, 0, 1}, {0, 0, 0, 0}}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);

@@ -124,6 +124,27 @@ TEST_F(OffLineCore, aFullStoreStopsAtTheNextSampleAndKeepsWhatItHolds) {
     EXPECT_EQ(app.store().count(), TraceCapacity);
 }
 
+TEST_F(OffLineCore, everySampleAppendedWhileRunningMarksTheLogModified) {
+    loop().options().simulate = true;
+    loop().options().autoConnect = false;
+    loop().Start();
+    loop().Tick();
+    // New while recording: the store is empty and clean, but recording goes on.
+    loop().New();
+    EXPECT_FALSE(app.store().modified());
+    EXPECT_EQ(loop().state(), AcqState::Running);
+    loop().Tick();
+    EXPECT_EQ(app.store().count(), 1);
+    EXPECT_TRUE(app.store().modified()) << "closing now would lose the sample";
+
+    // Paused: nothing is appended, so a New stays clean.
+    loop().Pause();
+    loop().New();
+    loop().Tick();
+    EXPECT_EQ(app.store().count(), 0);
+    EXPECT_FALSE(app.store().modified());
+}
+
 TEST_F(OffLineCore, withoutSimulationOffLineTicksAppendNothing) {
     loop().options().autoConnect = false;
     loop().Start();

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "core/Controlpanel.h"
 #include "link/Inouterror.h"
 #include "tests/core/Fakepanelview.h"
@@ -104,6 +106,57 @@ TEST_F(ControlPanelTest, manualPowerIsSentAndKeptFromThePoll) {
 
     Poll(2000, 999);
     EXPECT_DOUBLE_EQ(view.Value(Field::Power), 12.5);
+}
+
+TEST_F(ControlPanelTest, manualPowerAndPwmStartFromTheStationAfterConnectAndReadParams) {
+    const auto poll = [&](int power, int pwm) {
+        Poll(2000, power);
+        panel.RefreshFan(FanStatus{.Vset = 1200, .Vget = 1100, .Pwm = pwm});
+    };
+    // Tabbing through both manual fields sends what they show.
+    const auto tabThrough = [&] {
+        Feed(Ack(SetT));
+        view.Commit(Field::Power, view.Value(Field::Power));
+        Feed(Ack(SetV));
+        view.Commit(Field::Pwm, view.Value(Field::Pwm));
+        return TakeSent();
+    };
+    StationRecords manual;
+    manual.pidH.Enable = false;
+    manual.pidF.Enable = false;
+
+    struct Case {
+        const char* when;
+        std::function<void()> renew;  // what makes the next poll fill the fields again
+        int power;
+        int pwm;
+    };
+    const Case cases[] = {
+        {"connect", [&] { GoOnLine(DeviceKind::Krf51); }, 300, 77},
+        {"Read Params", [&] { ReadParams(manual); }, 455, 90},
+        {"reconnect",
+         [&] {
+             connection.GoOffLine();
+             GoOnLine(DeviceKind::Krf51);
+         },
+         120, 15},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.when);
+        c.renew();
+        TakeSent();
+        ASSERT_TRUE(view.Enabled(Field::Power));
+        ASSERT_TRUE(view.Enabled(Field::Pwm));
+        poll(c.power, c.pwm);
+        EXPECT_EQ(TakeSent(), std::vector<Request>{}) << "the fill itself sends nothing";
+        EXPECT_EQ(tabThrough(),
+                  (std::vector{SetTRequest(2000, c.power), SetVRequest(1200, c.pwm)}));
+
+        // From now on the fields are the user's: the poll leaves them alone.
+        poll(999, 255);
+        EXPECT_EQ(tabThrough(),
+                  (std::vector{SetTRequest(2000, c.power), SetVRequest(1200, c.pwm)}));
+    }
 }
 
 TEST_F(ControlPanelTest, uncheckingHeaterPidSendsTheGainsThenTheSetPoint) {
@@ -378,6 +431,9 @@ TEST_F(ControlPanelTest, writeParamsSendsEveryRecordOfTheKind) {
 
 TEST_F(ControlPanelTest, pollRefreshSendsNothingAndSparesManualValues) {
     GoOnLine(DeviceKind::Krf51);
+    // The first poll after connecting fills the manual fields; the ones after it spare them.
+    panel.RefreshHeat({});
+    panel.RefreshFan({});
     struct Case {
         bool pid;
         double power;

@@ -93,7 +93,10 @@ TEST(SettingsSampleList, periodsMapToItemsAndBack) {
         EXPECT_EQ(PeriodFor(i, 777), 20 * (i + 1));
         EXPECT_EQ(SampleIndexFor(PeriodFor(i, 777)), i);
     }
-    for (int off : {NoSampleItem, SampleItems, -5}) EXPECT_EQ(PeriodFor(off, 777), 777) << off;
+    for (int off : {NoSampleItem, SampleItems, -5}) {
+        EXPECT_EQ(PeriodFor(off, 260), 260) << off;
+        EXPECT_EQ(PeriodFor(off, 777), 100) << off << ": outside 20..500 the default";
+    }
 }
 
 TEST(SettingsSampleList, marksThePeriodsTooFastForTheConnectedModel) {
@@ -120,13 +123,13 @@ TEST(SettingsSampleList, marksThePeriodsTooFastForTheConnectedModel) {
               "station's turnaround. A recording at 20 ms is saved with the spacing it achieves.");
 }
 
-TEST(SettingsSampleList, okStoresTheItemShownAndKeepsAPeriodNoItemStandsFor) {
+TEST(SettingsSampleList, okStoresTheItemShownAndTheDefaultForAPeriodOutsideTheList) {
     struct Case {
         int periodMs;
         int stored;
     };
     for (const Case& c :
-         {Case{30, 20}, Case{100, 100}, Case{500, 500}, Case{600, 600}, Case{10, 10}}) {
+         {Case{30, 20}, Case{100, 100}, Case{500, 500}, Case{600, 100}, Case{10, 100}}) {
         SettingsModel model(DeviceKind::None);
         model.ShowProgramOptions({true, true, c.periodMs, true});
         EXPECT_EQ(model.TakeProgramOptions(c.periodMs).samplePeriodMs, c.stored) << c.periodMs;

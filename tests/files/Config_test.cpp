@@ -132,6 +132,34 @@ TEST_F(ConfigTest, extraPortsAreReadFromTheSettings) {
     EXPECT_EQ(LoadConfig(path, "/d/").extraPorts, (std::vector<std::string>{"/tmp/a", "/tmp/b"}));
 }
 
+TEST_F(ConfigTest, aSamplePeriodTheWindowDoesNotOfferIsTheDefault) {
+    struct Case {
+        const char* value;
+        int period;
+    };
+    const Case cases[] = {{"0", 100},   {"-40", 100}, {"19", 100},  {"20", 20},
+                          {"260", 260}, {"500", 500}, {"501", 100}, {"100000", 100}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.value);
+        Write(std::string("[Settings]\r\nSample=") + c.value + "\r\n");
+        EXPECT_EQ(LoadConfig(path, "/d/").samplePeriodMs, c.period);
+    }
+}
+
+TEST_F(ConfigTest, aByteOrderMarkKeepsTheFirstSection) {
+    const std::string bom = "\xEF\xBB\xBF";
+    Write(bom + "[General]\r\nLeft=12\r\nPortName=/dev/ttyUSB3\r\n[Settings]\r\nSample=40\r\n");
+    Config c = LoadConfig(path, "/d/");
+    EXPECT_EQ(c.window.left, 12);
+    EXPECT_EQ(c.portName, "/dev/ttyUSB3");
+
+    SaveConfig(path, c, false);
+    const std::string text = Read();
+    EXPECT_EQ(text.rfind(bom + "[General]\r\n", 0), 0u) << "the mark stays where it was";
+    EXPECT_EQ(text.find("[General]"), text.rfind("[General]")) << "no second section";
+    EXPECT_EQ(LoadConfig(path, "/d/").window.left, 12);
+}
+
 TEST_F(ConfigTest, aFailedWriteLeavesTheOldFileAndSaysWhy) {
     Write("[General]\r\nLeft=5\r\n");
     const fs::path blocked = path / "inside-a-file.ini";  // a file cannot hold a folder
@@ -149,6 +177,25 @@ TEST(ConfigPathTest, environmentWinsThenBesideTheExecutable) {
     EXPECT_EQ(ConfigPath("/nonexistent-folder/tavolin"), fs::path("/tmp/xdg/tavolin/tavolin.ini"))
         << "a folder that cannot be written to";
     ::unsetenv("XDG_CONFIG_HOME");
+}
+
+TEST(ConfigPathTest, dataDirIsBesideTheExecutableElseTheHomeFolder) {
+    const TempFolder folder;
+    EXPECT_EQ(DefaultDataDir(folder / "tavolin"), (folder / "").string());
+    const char* home = std::getenv("HOME");
+    const std::string saved = home ? home : "";
+    struct Case {
+        const char* home;
+        std::string dir;
+    };
+    const Case cases[] = {{"/home/ada", "/home/ada/"}, {"/home/ada/", "/home/ada/"}, {"", "/"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.home);
+        ::setenv("HOME", c.home, 1);
+        EXPECT_EQ(DefaultDataDir("/nonexistent-folder/tavolin"), c.dir)
+            << "an installed program's folder cannot be written to";
+    }
+    ::setenv("HOME", saved.c_str(), 1);
 }
 
 }  // namespace

@@ -259,8 +259,12 @@ TEST(DataFileReader, SamplePeriodComesFromTheSecondRow) {
         {"second row", "0 1\r\n60 1\r\n999 1\r\n", true, 60},
         {"first row ignored", "junk 1\r\n60 1\r\n", true, 60},
         {"one row keeps the period", "0 1\r\n", true, std::nullopt},
-        {"time 0 is no period", "0 1\r\n0 1\r\n", true, std::nullopt},
-        {"negative time is no period", "0 1\r\n-20 1\r\n", true, std::nullopt},
+        {"time 0 gives the default period", "0 1\r\n0 1\r\n", true, 100},
+        {"negative time gives the default period", "0 1\r\n-20 1\r\n", true, 100},
+        {"below 20 ms gives the default period", "0 1\r\n19 1\r\n", true, 100},
+        {"above 500 ms gives the default period", "0 1\r\n501 1\r\n", true, 100},
+        {"20 ms is kept", "0 1\r\n20 1\r\n", true, 20},
+        {"500 ms is kept", "0 1\r\n500 1\r\n", true, 500},
         {"time not an integer", "0 1\r\n6e1 1\r\n", false, std::nullopt},
     };
     for (const Case& c : cases) {

@@ -157,6 +157,21 @@ TEST(IniFile, KeptCommentsStayWhereTheyWere) {
               "Sample=100\r\n");
 }
 
+TEST(IniFile, AByteOrderMarkIsSkippedAndWrittenBack) {
+    for (bool keep : {false, true}) {
+        SCOPED_TRACE(keep);
+        IniFile ini =
+            IniFile::Parse("\xEF\xBB\xBF[General]\r\nLeft=12\r\n", {.keepComments = keep});
+        EXPECT_EQ(ini.ReadInteger("General", "Left", 0), 12) << "the first section counts";
+        ini.WriteInteger("General", "Top", 5);
+        EXPECT_EQ(ini.Text(), keep ? "\xEF\xBB\xBF[General]\r\nLeft=12\r\nTop=5\r\n"
+                                   : "\xEF\xBB\xBF[General]\r\nLeft=12\r\nTop=5\r\n\r\n");
+    }
+    // Only at the very start is it a mark.
+    const IniFile inside = IniFile::Parse("[A]\r\n\xEF\xBB\xBFx=1\r\n");
+    EXPECT_EQ(inside.ReadInteger("A", "x", 0), 0);
+}
+
 TEST(IniFile, FreshFileHasOneEmptyLineAfterEachSection) {
     for (bool keep : {false, true}) {
         IniFile ini({.keepComments = keep});

@@ -7,9 +7,13 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "ui/Connect.h"
 #include "link/Wakeport.h"
 #include "support/Stationprocess.h"
+#include "support/Tempfolder.h"
+#include "ui/Connect.h"
+
+#include <QHeaderView>
+#include <filesystem>
 
 namespace {
 
@@ -70,6 +74,39 @@ TEST_F(ConnectFormTest, aRowShowingNoneCanBeChosenByDoubleClick) {
     form.list()->setCurrentItem(none);
     emit form.list()->itemDoubleClicked(none, 0);
     EXPECT_EQ(chosen, "/nonexistent/ttyX");
+}
+
+TEST_F(ConnectFormTest, longPathsAndIdentitiesShowWholeInAFormThatMayBeResized) {
+    // Emulators as a bench set-up names them: deep folders, long names.
+    const TempFolder folder;
+    const std::filesystem::path bench = folder / "bench-with-a-long-folder-name/stations";
+    std::filesystem::create_directories(bench);
+    const std::vector<std::string> ports = {
+        (bench / "heater-station-on-the-left").string(),
+        (bench / "heater-and-fan-station-on-the-right").string()};
+    std::filesystem::create_symlink(heater.Link(), ports[0]);
+    std::filesystem::create_symlink(fan.Link(), ports[1]);
+
+    TConnectForm form(link, ports, chosen);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    EXPECT_EQ(form.minimumSize(), QSize(217, 229));
+    EXPECT_GE(form.height(), 229);
+    EXPECT_GT(form.maximumWidth(), form.width()) << "the user may widen it";
+
+    const QTreeWidget& list = *form.list();
+    const int viewport = list.viewport()->width();
+    for (const std::string& port : ports) {
+        const QTreeWidgetItem* row =
+            list.findItems(QString::fromStdString(port), Qt::MatchExactly, 0).value(0);
+        ASSERT_NE(row, nullptr) << port;
+        for (int column = 0; column < 2; ++column) {
+            const int needed = list.fontMetrics().horizontalAdvance(row->text(column));
+            EXPECT_GE(list.columnWidth(column), needed) << row->text(column).toStdString();
+            EXPECT_LE(list.header()->sectionViewportPosition(column) + needed, viewport)
+                << row->text(column).toStdString() << " shows within the list";
+        }
+    }
 }
 
 }  // namespace

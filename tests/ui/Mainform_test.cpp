@@ -6,7 +6,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QFileDialog>
+#include <QLabel>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
@@ -15,9 +17,12 @@
 #include "files/Inifile.h"
 #include "support/Stationprocess.h"
 #include "support/Tempfolder.h"
+#include "tests/ui/Onmodal.h"
+#include "traces/Graphgeometry.h"
+#include "ui/Connect.h"
 #include "ui/Graphview.h"
 #include "ui/Main.h"
-#include "tests/ui/Onmodal.h"
+#include "ui/Statuspanels.h"
 
 namespace fs = std::filesystem;
 
@@ -286,6 +291,133 @@ TEST(MainFormClose, theUnsavedDataQuestionAndTheSaveDialogDecideWhetherTheWindow
         EXPECT_EQ(window.store().count(), 1);
         EXPECT_EQ(fs::exists(ini), c.closes) << "settings are written only when it closes";
     }
+}
+
+TEST(MainFormKeys, stopShowsAltTAndAltPStillRunsIt) {
+    const TempFolder folder;
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    QAction* stop = window.action("acStop");
+    EXPECT_EQ(stop->shortcut(), QKeySequence(QStringLiteral("Alt+T"))) << "what the menu shows";
+    for (const Qt::Key key : {Qt::Key_T, Qt::Key_P}) {
+        window.action("acStart")->trigger();
+        ASSERT_EQ(window.acquisition().state(), AcqState::Running);
+        QTest::keyClick(&window, key, Qt::AltModifier);
+        EXPECT_EQ(window.acquisition().state(), AcqState::Stopped)
+            << QKeySequence(key).toString().toStdString();
+    }
+}
+
+TEST_F(MainFormTest, aSamplePeriodOutsideTheListPollsAtTheDefault) {
+    struct Case {
+        const char* sample;  // the configuration file's, then a data file's second time
+        int polled;
+    };
+    const Case cases[] = {{"0", 100}, {"5", 100}, {"20", 20}, {"500", 500}, {"100000", 100}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.sample);
+        WriteIni(std::string("[Settings]\r\nSample=") + c.sample + "\r\n");
+        {
+            TMainForm window(ini, dir.string() + "/");
+            EXPECT_EQ(window.pollPeriod(), std::chrono::milliseconds(c.polled));
+        }
+        WriteIni("[Settings]\r\nSample=260\r\n");
+        TMainForm window(ini, dir.string() + "/");
+        ASSERT_EQ(window.pollPeriod(), std::chrono::milliseconds(260));
+        const fs::path data = dir / "period.dat";
+        std::ofstream(data, std::ios::binary) << "Time\tTset\r\n0\t1\r\n" << c.sample << "\t1\r\n";
+        window.OpenDataFile(QString::fromStdString(data.string()));
+        EXPECT_EQ(window.pollPeriod(), std::chrono::milliseconds(c.polled));
+        EXPECT_EQ(window.config().samplePeriodMs, c.polled);
+    }
+}
+
+TEST_F(MainFormTest, newWhileRecordingStillAsksBeforeClosing) {
+    TMainForm window(ini, dir.string() + "/");
+    window.action("acSimulate")->trigger();
+    window.action("acStart")->trigger();
+    window.acquisition().Tick();
+    window.action("acNew")->trigger();
+    EXPECT_FALSE(window.store().modified());
+    window.acquisition().Tick();
+    ASSERT_EQ(window.store().count(), 1);
+
+    QString question;
+    OnModal<QMessageBox> ask([&](QMessageBox& box) {
+        question = box.text();
+        box.button(QMessageBox::Cancel)->click();
+    });
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(question, "Data modified. Save changes?");
+}
+
+TEST_F(MainFormTest, connectForgetsThePortBeforeTheDialogSoNoTickReconnects) {
+    StationProcess station({.model = "KRF-51"});
+    WriteIni("[General]\r\nPortName=" + station.Link() + "\r\n[Settings]\r\nSample=20\r\n");
+    TMainForm window(ini, dir.string() + "/");
+    QTRY_VERIFY_WITH_TIMEOUT(window.connection().onLine(), 5000);
+
+    bool seen = false;
+    OnModal<TConnectForm> dialog([&](TConnectForm& form) {
+        seen = true;
+        EXPECT_EQ(window.connection().selectedPort(), "");
+        window.acquisition().Tick();  // what the poll timer does while the dialog is open
+        EXPECT_FALSE(window.connection().onLine());
+        EXPECT_EQ(window.statusText(0), " OFF LINE ");
+        form.reject();
+    });
+    window.action("acConnect")->trigger();
+    EXPECT_TRUE(seen);
+    EXPECT_FALSE(window.connection().onLine()) << "Cancel leaves no port";
+    EXPECT_EQ(window.connection().selectedPort(), "");
+}
+
+}  // namespace
+
+namespace {
+
+TEST(MainFormStatusBar, atTheSmallestWindowEveryReadoutShowsWholeAndHintsLeaveThemAlone) {
+    const TempFolder folder;
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.size(), QSize(886, 679)) << "a first run";
+    TStatusPanels& panels = window.statusPanels();
+    EXPECT_EQ(panels.font().pointSize(), 8);
+
+    const graph::Readout widest = graph::WidestReadout();
+    const graph::Visibility shown = graph::DefaultVisibility;
+    int visible = 0;
+    for (int i = 1; i <= graph::ReadoutPanels; ++i) {
+        QLabel& panel = panels.panel(i);
+        const bool traceShown = i == 1 || shown[i - 2];
+        EXPECT_EQ(panel.isVisible(), traceShown) << i << ": a hidden trace's panel gives way";
+        if (!traceShown) continue;
+        ++visible;
+        const QString text = QString::fromStdString(widest[i - 1]);
+        SCOPED_TRACE(text.toStdString());
+        EXPECT_GE(panel.contentsRect().width(), panel.fontMetrics().horizontalAdvance(text));
+        EXPECT_LE(panel.mapTo(&window, QPoint(panel.width(), 0)).x(), window.width());
+    }
+    EXPECT_EQ(visible, 8);
+    QLabel& connection = panels.connection();
+    EXPECT_GE(connection.width(), TConnectionPanel::MinimumWidth(connection.fontMetrics()));
+
+    // Tool-bar and menu hints are tool tips only.
+    for (QAction* action : window.findChildren<QAction*>()) {
+        EXPECT_TRUE(action->statusTip().isEmpty()) << action->objectName().toStdString();
+    }
+    // A message of the program's shows in the connection panel for its time; the readouts
+    // stay, and the connection state comes back.
+    window.statusBar()->showMessage(QStringLiteral("Recording journal: disk full"));
+    EXPECT_TRUE(panels.panel(1).isVisible());
+    EXPECT_TRUE(connection.text().startsWith("Recording journal"))
+        << connection.text().toStdString() << ": elided to the panel's width";
+    EXPECT_TRUE(connection.toolTip().startsWith("Recording journal: disk full"));
+    window.statusBar()->clearMessage();
+    EXPECT_EQ(connection.text(), " OFF LINE ");
 }
 
 }  // namespace

@@ -1,27 +1,41 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QToolButton>
+#include <QWheelEvent>
 
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "core/Controlpanel.h"
-#include "ui/Panelwidget.h"
 #include "tests/core/Panelfixture.h"
 #include "ui/Floatedit.h"
+#include "ui/Panelwidget.h"
 
 namespace {
 
 using namespace panelwire;
 using Field = PanelView::Field;
 using Box = PanelView::Box;
+
+/// One notch of the mouse wheel towards the user over the middle of `control`. Returns
+/// whether the control took it; one it leaves goes on to its parents, up to the window.
+bool TurnWheel(QWidget& control) {
+    const QPointF middle = QRectF(control.rect()).center();
+    QWheelEvent wheel(middle, control.mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&control, &wheel);
+    return wheel.isAccepted();
+}
 
 QStringList Items(const QComboBox& list) {
     QStringList items;
@@ -118,7 +132,7 @@ TEST_F(PanelWidgetTest, everyControlStartsInItsDesignState) {
     EXPECT_EQ(big.font().pixelSize(), 27);
     EXPECT_TRUE(big.font().bold());
     EXPECT_EQ(big.font().family(), QStringLiteral("Courier New"));
-    EXPECT_EQ(big.palette().color(QPalette::Text), QColor(Qt::red));
+    EXPECT_EQ(big.palette().color(QPalette::Active, QPalette::Text), QColor(Qt::red));
     EXPECT_FALSE(Child<QWidget>("UpDown1").isEnabled());
     EXPECT_EQ(widget.height(), 100);
 
@@ -252,6 +266,70 @@ TEST_F(PanelWidgetTest, readParamsFillsTheRealControlsWithoutAnEcho) {
     EXPECT_TRUE(widget.Edit(Field::Vset).isEnabled());
     EXPECT_TRUE(Child<QCheckBox>("cbAutoStb").isChecked());
     EXPECT_FALSE(updating.raised());
+}
+
+TEST_F(PanelWidgetTest, aWheelTurnOverAnUnfocusedControlSendsNothingAndGoesToTheWindow) {
+    GoOnLine(DeviceKind::Krf51);
+    widget.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&widget));
+    // The focus on a button: leaving a numeric field would commit it and send.
+    Child<QPushButton>("brRdPre").setFocus();
+    TakeSent();  // the field the window gave the focus to has committed
+    for (const char* name : {"cbMode", "cbPreset", "fePlim", "feHKp"}) {
+        SCOPED_TRACE(name);
+        QWidget& control = Child<QWidget>(name);
+        EXPECT_NE(control.focusPolicy(), Qt::WheelFocus) << "the wheel does not take the focus";
+        auto* list = qobject_cast<QComboBox*>(&control);
+        const int before = list ? list->currentIndex() : -1;
+        EXPECT_FALSE(TurnWheel(control)) << "left to the window";
+        EXPECT_EQ(TakeSent(), std::vector<Request>{});
+        if (list) {
+            EXPECT_EQ(list->currentIndex(), before);
+        }
+    }
+
+    // With the focus the list takes the wheel, and its handler sends as for any choice.
+    auto& mode = Child<QComboBox>("cbMode");
+    widget.SetModeIndex(0);
+    mode.setFocus();
+    ASSERT_TRUE(mode.hasFocus());
+    StationRecords station;
+    Feed(ParHReply(station.parH));
+    Feed(Ack(SetParH));
+    EXPECT_TRUE(TurnWheel(mode));
+    EXPECT_EQ(mode.currentIndex(), 1);
+    EXPECT_EQ(Commands(TakeSent()), (std::vector<int>{GetParH, SetParH}));
+}
+
+TEST_F(PanelWidgetTest, whatThePanelShowsIsReadable) {
+    // The mode list shows its longest entry whole.
+    auto& mode = Child<QComboBox>("cbMode");
+    QStyleOptionComboBox option;
+    option.initFrom(&mode);
+    const QRect text = mode.style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                    QStyle::SC_ComboBoxEditField, &mode);
+    EXPECT_GE(text.width(), mode.fontMetrics().horizontalAdvance(QStringLiteral("Delta-Sigma")));
+
+    // The big field's digits are red while it may be edited, the style's grey when not.
+    const QPalette big = widget.Edit(Field::Set).palette();
+    EXPECT_EQ(big.color(QPalette::Active, QPalette::Text), QColor(Qt::red));
+    EXPECT_NE(big.color(QPalette::Disabled, QPalette::Text), QColor(Qt::red));
+    EXPECT_EQ(big.color(QPalette::Disabled, QPalette::Text),
+              widget.Edit(Field::Tget).palette().color(QPalette::Disabled, QPalette::Text));
+
+    // The boxes in the frame lines sit on their captions' middle, one blank after the words.
+    for (const char* name : {"cbPidH", "cbPidF", "cbAutoStb"}) {
+        SCOPED_TRACE(name);
+        auto& box = Child<QCheckBox>(name);
+        auto* group = qobject_cast<QGroupBox*>(box.parentWidget());
+        ASSERT_NE(group, nullptr);
+        const QRect caption = TPanelWidget::CaptionRect(*group);
+        EXPECT_NEAR(box.geometry().center().y(), caption.center().y(), 1);
+        QString words = group->title();
+        while (words.endsWith(QLatin1Char(' '))) words.chop(1);
+        words += QLatin1Char(' ');
+        EXPECT_NEAR(box.x(), caption.left() + group->fontMetrics().horizontalAdvance(words), 1);
+    }
 }
 
 TEST_F(PanelWidgetTest, aLinkErrorOfAUserEditGoesToTheWindow) {

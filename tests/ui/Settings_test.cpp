@@ -17,12 +17,12 @@
 
 #include "core/Appcore.h"
 #include "files/Config.h"
-#include "tests/ui/Onmodal.h"
-#include "ui/Settings.h"
 #include "support/Fakeserialline.h"
 #include "support/Stationprocess.h"
 #include "tests/core/Fakepanelview.h"
+#include "tests/ui/Onmodal.h"
 #include "ui/Floatedit.h"
+#include "ui/Settings.h"
 
 namespace {
 
@@ -350,8 +350,8 @@ TEST(SettingsFormStation, samplePeriodShowsItsItemOrStaysWhenNoItemStandsForIt) 
         int stored;
     };
     for (const Case& c :
-         {Case{30, -1, "20 ms", 20}, Case{100, -1, "100 ms", 100}, Case{600, -1, "600 ms", 600},
-          Case{10, -1, "10 ms", 10}, Case{600, 4, "600 ms", 100}}) {
+         {Case{30, -1, "20 ms", 20}, Case{100, -1, "100 ms", 100}, Case{600, -1, "600 ms", 100},
+          Case{10, -1, "10 ms", 100}, Case{600, 4, "600 ms", 100}, Case{10, 0, "10 ms", 20}}) {
         Core core;
         Config config;
         config.samplePeriodMs = c.periodMs;
@@ -457,6 +457,69 @@ TEST(SettingsFormStation, aFailedWriteKeepsTheDialogOpenAndOkMayBePressedAgain) 
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(CommandsAfter(station, 3), (std::vector<int>{SetOptionsH, SetOptionsH, SetOptionsF}));
+}
+
+TEST(SettingsFormStation, aStationGoneOffLineKeepsTheDialogOpenUntilItIsBack) {
+    StationProcess station({.model = "KRF-51"});
+    Core core;
+    core.ConnectTo(station);
+    Config config;
+    TSettingsForm form(core.app, config);
+    form.show();
+    Type(Field(form, "feReadyDelay"), "1234");
+
+    // The poll lost the station while the dialog was open.
+    core.app.connection().GoOffLine();
+    const std::size_t before = station.Received().size();
+    {
+        ErrorBoxWatch errors;
+        Button(form, "btOk").click();
+        EXPECT_EQ(errors.text, "The station is off line: the options were not sent.");
+    }
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_NE(form.result(), QDialog::Accepted);
+    EXPECT_EQ(Field(form, "feReadyDelay").Value(), 1234) << "the edits are still there";
+    EXPECT_EQ(station.Received().size(), before);
+
+    // Back on line: OK sends the options and closes.
+    core.ConnectTo(station);
+    const std::size_t back = station.Received().size();
+    Button(form, "btOk").click();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(CommandsAfter(station, back), (std::vector<int>{SetOptionsH, SetOptionsF}));
+    const auto sent = station.Received();
+    ASSERT_GE(sent.size(), 2u);
+    const auto& data = sent[sent.size() - 2].data;
+    ASSERT_TRUE(data.has_value());
+    EXPECT_EQ((*data)[3] | (*data)[4] << 8, 1234) << "ReadyDelay as typed";
+}
+
+TEST(SettingsFormKeys, tabFollowsTheGroupsColumnByColumnAndEachGroupDownwards) {
+    Core core;
+    Config config;
+    TSettingsForm form(core.app, config);
+    form.show();  // laid out, so that the rows have their places
+    QWidget& first = Box(form, "cbAutoConnect");
+    std::vector<std::string> groups;  // each group once, as Tab enters it
+    QWidget* previous = nullptr;
+    QWidget* w = &first;
+    do {
+        if (w->focusPolicy() & Qt::TabFocus) {
+            auto* group = qobject_cast<QGroupBox*>(w->parentWidget());
+            const std::string place =
+                group ? group->objectName().toStdString() : w->objectName().toStdString();
+            if (groups.empty() || groups.back() != place) {
+                groups.push_back(place);
+            } else {
+                EXPECT_GT(w->y(), previous->y()) << place << ": top to bottom";
+            }
+            previous = w;
+        }
+        w = w->nextInFocusChain();
+    } while (w != &first);
+    EXPECT_EQ(groups, (std::vector<std::string>{"gbStartup", "gbOptions", "gbGraph", "gbPll",
+                                                "gbEncoder", "gbCalibration", "gbHeaterErrors",
+                                                "gbFanErrors", "btDefault", "btOk", "btCancel"}));
 }
 
 TEST(SettingsFormKeys, escapeCancelsFromAnyControlAndEnterClosesNothing) {

@@ -187,7 +187,7 @@ TEST(Cli, linkErrorsPrintTheirMessageAndExit1) {
         {{"--drop", "1", "--fault-commands", "7"}, "status", "No data to receive."},
         {{"--error-code", "2", "--fault-commands", "7"},
          "dump",
-         "Error of command GetHeat:\rdevise busy."},
+         "Error of command GetHeat:\ndevise busy."},
         {{"--bad-crc", "1", "--fault-commands", "3"}, "info", "WAKE CRC error."},
     };
     for (const auto& c : cases) {
@@ -213,6 +213,8 @@ TEST(Cli, usageErrorsExit2WithTheUsage) {
         {},
         {"bogus"},
         {"--port"},
+        {"--port", "", "info"},
+        {"--port", "", "ports"},
         {"--port", "/dev/null"},
         {"--speed", "1", "info"},
         {"info", "extra"},

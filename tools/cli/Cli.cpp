@@ -38,6 +38,14 @@ std::string CliUsage() {
 
 namespace {
 
+/// The link's message as a terminal should show it: the station's messages separate the
+/// command from the reason with a CR, which on a terminal would print the reason over the
+/// command.
+std::string WithLineBreaks(std::string message) {
+    std::replace(message.begin(), message.end(), '\r', '\n');
+    return message;
+}
+
 int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     std::optional<std::string> port;
     std::size_t i = 0;
@@ -47,7 +55,7 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             return ExitOk;
         }
         if (args[i] != "--port") throw CliUsageError("unknown option " + args[i]);
-        if (++i == args.size()) throw CliUsageError("--port needs a name");
+        if (++i == args.size() || args[i].empty()) throw CliUsageError("--port needs a name");
         port = args[i];
     }
     if (i == args.size()) throw CliUsageError("no command");
@@ -68,7 +76,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         err << "tavolin-cli: " << e.what() << '\n' << CliUsage();
         return ExitUsage;
     } catch (const EInOutError& e) {
-        err << e.what() << '\n';
+        err << WithLineBreaks(e.what()) << '\n';
         return ExitFailure;
     } catch (const IniError& e) {
         // Already the text the window would show.

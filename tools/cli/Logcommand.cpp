@@ -8,6 +8,7 @@
 #include "files/Datafile.h"
 #include "files/Journalfiles.h"
 #include "files/Journalwriter.h"
+#include "files/Sampleperiod.h"
 #include "tools/cli/Cli.h"
 #include "tools/cli/Clicore.h"
 #include "tools/cli/Recordloop.h"
@@ -16,9 +17,9 @@
 namespace {
 
 // The sample periods the window offers.
-constexpr int MinPeriodMs = 20;
-constexpr int MaxPeriodMs = 500;
-constexpr int DefaultPeriodMs = 100;
+constexpr int MinPeriodMs = sampleperiod::MinMs;
+constexpr int MaxPeriodMs = sampleperiod::MaxMs;
+constexpr int DefaultPeriodMs = sampleperiod::DefaultMs;
 
 struct LogOptions {
     std::string out;
