@@ -150,6 +150,10 @@ QString TMainForm::statusText(int panel) const {
     return status_[panel]->text();
 }
 
+QString TMainForm::statusToolTip(int panel) const {
+    return status_[panel]->toolTip();
+}
+
 void TMainForm::ApplyConfig() {
     const WindowPlacement& w = config_.window;
     // Left and Top place the frame, as x() and y() report it when the placement is saved.
@@ -242,7 +246,10 @@ void TMainForm::Tick() {
 void TMainForm::ShowConnection(const std::string& text) {
     if (!status_[0]) return;
     status_[0]->setText(QString::fromStdString(text));
-    status_[0]->setToolTip(status_[0]->text());
+}
+
+void TMainForm::ShowConnectionHint(const std::string& hint) {
+    if (status_[0]) status_[0]->setToolTip(QString::fromStdString(hint));
 }
 
 void TMainForm::DrawSample(int index) {

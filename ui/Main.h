@@ -48,6 +48,7 @@ class TMainForm : public QMainWindow, public MainView {
     TAnalysisPanel& analysis() { return *analysis_; }
     /// The Link Statistics window once View → Link Statistics has opened it, else null.
     TLinkStatsForm* linkStats() { return linkStats_; }
+    QString statusToolTip(int panel) const;
     QAction* action(const char* name) const;
     /// The trace check boxes: the traces a save writes.
     std::array<bool, TraceCount> visibleTraces() const;
@@ -80,6 +81,7 @@ class TMainForm : public QMainWindow, public MainView {
   private:
     // MainView
     void ShowConnection(const std::string& text) override;
+    void ShowConnectionHint(const std::string& hint) override;
     void DrawSample(int index) override;
     void AutoScrollAfterAppend(int count) override;
     void LogCleared() override;

@@ -7,15 +7,20 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include "ui/Connect.h"
 #include "link/Wakeport.h"
 #include "support/Stationprocess.h"
+#include "ui/Connect.h"
 
 namespace {
 
 QString Row(const TConnectForm& form, const QString& port) {
     const auto items = form.list()->findItems(port, Qt::MatchExactly, 0);
     return items.isEmpty() ? QStringLiteral("<missing>") : items.first()->text(1);
+}
+
+QString Tip(const TConnectForm& form, const QString& port) {
+    const auto items = form.list()->findItems(port, Qt::MatchExactly, 0);
+    return items.isEmpty() ? QStringLiteral("<missing>") : items.first()->toolTip(1);
 }
 
 class ConnectFormTest : public ::testing::Test {
@@ -33,6 +38,9 @@ TEST_F(ConnectFormTest, listsEveryPortWithItsIdentityAndSelectsTheFirstThatAnswe
     EXPECT_EQ(Row(form, QString::fromStdString(fan.Link())), "KRF-51 lab");
     EXPECT_EQ(Row(form, "/nonexistent/ttyX"), "None");
     EXPECT_FALSE(link.IsOpen()) << "the scan closes the link";
+    // "None" says why in its tool tip; a station's identity needs no explanation.
+    EXPECT_EQ(Tip(form, "/nonexistent/ttyX"), "the device is missing");
+    EXPECT_EQ(Tip(form, QString::fromStdString(fan.Link())), "");
 
     // Rows are sorted ignoring case; the first answering one is selected.
     // The links lie in random temporary folders, whose names mix upper and lower case.
