@@ -6,6 +6,7 @@
 #include "ui/About.h"
 #include "ui/Actionkeys.h"
 #include "ui/Analysispanel.h"
+#include "ui/Appicons.h"
 #include "ui/Colours.h"
 #include "ui/Connect.h"
 #include "ui/Errorbox.h"
@@ -24,36 +25,51 @@ struct ActionSpec {
     const char* shortcut;
     const char* hint;
     bool checkable;
+    // The freedesktop icon name, and the picture drawn for Tavolin when the desktop's theme has
+    // none. Freeze, Cursor, the cuts and Simulate have no fitting name: theirs is always shown.
+    const char* themeIcon;
+    const char* ownIcon;
 };
 
 // Alt+S belongs to Start: recording is what the key is pressed for, and one key cannot run
 // two actions. Save Params keeps its menu item and tool tip.
 constexpr ActionSpec Actions[] = {
-    {"acNew", "&New", "Ctrl+N", "New file", false},
-    {"acOpen", "&Open...", "Ctrl+O", "Open file", false},
-    {"acSaveas", "&Save as...", "Ctrl+S", "Save file", false},
-    {"acRefOpen", "Open &Reference...", "", "Lay a saved recording under the chart", false},
-    {"acRefClear", "Clear Reference", "", "Remove the reference run", false},
-    {"acExit", "E&xit", "Alt+X", "Exit", false},
-    {"acConnect", "Connect...", "Alt+C", "Connect", false},
-    {"acDisconnect", "Disconnect", "Alt+D", "Disconnect", false},
-    {"acRead", "Read Params", "Alt+R", "Read params from device", false},
-    {"acWrite", "Write Params", "Alt+W", "Write params to device", false},
-    {"acParOpen", "Open Params...", "Alt+O", "Read params from file", false},
-    {"acParSave", "Save Params...", "", "Save params to file", false},
-    {"acStart", "Start", "Alt+S", "Start", true},
-    {"acPause", "Pause", "Alt+U", "Pause", true},
-    {"acStop", "Stop", "Alt+P", "Stop", false},
-    {"acSettings", "Settings...", "F9", "Settings", false},
-    {"acFreeze", "Freeze", "Alt+F", "Freeze Graph Update", true},
-    {"acCursor", "C&ursor", "Alt+Y", "Cursor on/off", true},
-    {"acCutL", "Cut Left", "Ctrl+L", "Cut traces on the left of cursor", false},
-    {"acCutR", "Cut Right", "Ctrl+R", "Cut traces on the right of cursor", false},
-    {"acSimulate", "Simulate Data", "Ctrl+M", "Simulate Data", true},
-    {"acColours", "&Colours...", "Alt+L", "Change colours", false},
-    {"acAnalysis", "&Analysis", "", "Step response between the cursors", true},
-    {"acLinkStats", "&Link Statistics...", "", "Requests, replies and errors of the link", false},
-    {"acAbout", "&About...", "F1", "About", false},
+    {"acNew", "&New", "Ctrl+N", "New file", false, "document-new", "document-new"},
+    {"acOpen", "&Open...", "Ctrl+O", "Open file", false, "document-open", "document-open"},
+    {"acSaveas", "&Save as...", "Ctrl+S", "Save file", false, "document-save-as",
+     "document-save-as"},
+    {"acRefOpen", "Open &Reference...", "", "Lay a saved recording under the chart", false,
+     "document-open", "document-open"},
+    {"acRefClear", "Clear Reference", "", "Remove the reference run", false, "edit-clear",
+     "cut-left"},
+    {"acExit", "E&xit", "Alt+X", "Exit", false, "application-exit", "application-exit"},
+    {"acConnect", "Connect...", "Alt+C", "Connect", false, "network-connect", "network-connect"},
+    {"acDisconnect", "Disconnect", "Alt+D", "Disconnect", false, "network-disconnect",
+     "network-disconnect"},
+    {"acRead", "Read Params", "Alt+R", "Read params from device", false, "document-import",
+     "document-import"},
+    {"acWrite", "Write Params", "Alt+W", "Write params to device", false, "document-export",
+     "document-export"},
+    {"acParOpen", "Open Params...", "Alt+O", "Read params from file", false, "document-open",
+     "params-open"},
+    {"acParSave", "Save Params...", "", "Save params to file", false, "document-save",
+     "params-save"},
+    {"acStart", "Start", "Alt+S", "Start", true, "media-playback-start", "media-playback-start"},
+    {"acPause", "Pause", "Alt+U", "Pause", true, "media-playback-pause", "media-playback-pause"},
+    {"acStop", "Stop", "Alt+P", "Stop", false, "media-playback-stop", "media-playback-stop"},
+    {"acSettings", "Settings...", "F9", "Settings", false, "preferences-system",
+     "preferences-system"},
+    {"acFreeze", "Freeze", "Alt+F", "Freeze Graph Update", true, "", "freeze"},
+    {"acCursor", "C&ursor", "Alt+Y", "Cursor on/off", true, "", "cursor"},
+    {"acCutL", "Cut Left", "Ctrl+L", "Cut traces on the left of cursor", false, "", "cut-left"},
+    {"acCutR", "Cut Right", "Ctrl+R", "Cut traces on the right of cursor", false, "", "cut-right"},
+    {"acSimulate", "Simulate Data", "Ctrl+M", "Simulate Data", true, "", "simulate"},
+    {"acColours", "&Colours...", "Alt+L", "Change colours", false, "preferences-desktop-color",
+     "colours"},
+    {"acAnalysis", "&Analysis", "", "Step response between the cursors", true, "", "cursor"},
+    {"acLinkStats", "&Link Statistics...", "", "Requests, replies and errors of the link", false,
+     "", "simulate"},
+    {"acAbout", "&About...", "F1", "About", false, "help-about", "help-about"},
 };
 
 }  // namespace
@@ -70,6 +86,7 @@ void TMainForm::BuildActions() {
         a->setToolTip(QString::fromUtf8(spec.hint));
         a->setStatusTip(QString::fromUtf8(spec.hint));
         a->setCheckable(spec.checkable);
+        a->setIcon(ActionIcon(spec.themeIcon, spec.ownIcon));
         addAction(a);
     }
     new ActionKeys(*this, {action("acFreeze"), action("acDisconnect")});
@@ -149,7 +166,8 @@ void TMainForm::BuildToolBar() {
     bar->setObjectName(QStringLiteral("ToolBar"));
     bar->setMovable(false);
     bar->setFixedHeight(26);
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->setIconSize(QSize(16, 16));
     const char* order[] = {"acNew",        "acOpen",  "acSaveas",   "|",       "acConnect",
                            "acDisconnect", "|",       "acRead",     "acWrite", "|",
                            "acStart",      "acPause", "acStop",     "|",       "acFreeze",

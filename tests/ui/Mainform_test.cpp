@@ -5,15 +5,17 @@
 #include <QAction>
 #include <QApplication>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
 #include <filesystem>
 #include <fstream>
 
-#include "ui/Main.h"
 #include "files/Inifile.h"
 #include "support/Stationprocess.h"
 #include "support/Tempfolder.h"
+#include "ui/Main.h"
 
 namespace fs = std::filesystem;
 
@@ -73,6 +75,34 @@ TEST_F(MainFormTest, disconnectForgetsThePortSoItIsSavedAsNone) {
     const IniFile saved = IniFile::Load(ini);
     EXPECT_EQ(saved.ReadString("General", "PortName", "?"), "");
     EXPECT_EQ(saved.ReadInteger("General", "Port", -1), 0);
+}
+
+TEST_F(MainFormTest, theConnectionsToolTipSaysWhyItIsOffLine) {
+    const std::string missing = (dir / "ttyUSB7").string();
+    WriteIni("[General]\r\nPortName=" + missing + "\r\n[Settings]\r\nSample=20\r\n");
+    TMainForm window(ini, dir.string() + "/");
+    EXPECT_EQ(window.statusToolTip(0), QString::fromStdString(missing + ": not tried yet"));
+    // The first tick tries the remembered port; no message box, only the tip.
+    QTRY_COMPARE_WITH_TIMEOUT(window.statusToolTip(0),
+                              QString::fromStdString(missing + ": the device is missing"), 5000);
+    EXPECT_EQ(window.statusText(0), " OFF LINE ");
+    window.action("acDisconnect")->trigger();
+    EXPECT_EQ(window.statusToolTip(0), "no port chosen");
+}
+
+TEST(MainFormIcons, everyActionHasAnIconInTheMenusAndBesideItsCaptionOnTheToolBar) {
+    TempFolder folder;
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    const auto actions = window.findChildren<QAction*>(QRegularExpression("^ac"));
+    EXPECT_EQ(actions.size(), 21);
+    for (const QAction* a : actions) {
+        EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+        EXPECT_FALSE(a->icon().pixmap(16, 16).isNull()) << a->objectName().toStdString();
+    }
+    const auto* bar = window.findChild<QToolBar*>("ToolBar");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+    EXPECT_FALSE(QApplication::windowIcon().isNull() && window.windowIcon().isNull());
 }
 
 }  // namespace
