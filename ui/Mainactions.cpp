@@ -15,6 +15,7 @@
 #include "ui/Panelwidget.h"
 #include "ui/Referenceview.h"
 #include "ui/Settings.h"
+#include "ui/Toolbarfit.h"
 #include "ui/Tracelegend.h"
 
 namespace {
@@ -168,6 +169,7 @@ void TMainForm::BuildToolBar() {
     bar->setFixedHeight(26);
     bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     bar->setIconSize(QSize(16, 16));
+    new ToolBarFit(*bar);
     const char* order[] = {"acNew",        "acOpen",  "acSaveas",   "|",       "acConnect",
                            "acDisconnect", "|",       "acRead",     "acWrite", "|",
                            "acStart",      "acPause", "acStop",     "|",       "acFreeze",

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <filesystem>
 #include <fstream>
 
@@ -101,7 +102,23 @@ TEST(MainFormIcons, everyActionHasAnIconInTheMenusAndBesideItsCaptionOnTheToolBa
     }
     const auto* bar = window.findChild<QToolBar*>("ToolBar");
     ASSERT_NE(bar, nullptr);
-    EXPECT_EQ(bar->toolButtonStyle(), Qt::ToolButtonTextBesideIcon);
+    // Captions beside the icons where they all fit; at the minimum width only the icons, so
+    // that no button hides behind the extension menu.
+    window.show();
+    struct Case {
+        int width;
+        Qt::ToolButtonStyle style;
+    };
+    for (const Case& c :
+         {Case{1800, Qt::ToolButtonTextBesideIcon}, Case{886, Qt::ToolButtonIconOnly},
+          Case{1800, Qt::ToolButtonTextBesideIcon}}) {
+        window.resize(c.width, window.height());
+        QTRY_COMPARE(bar->toolButtonStyle(), c.style);
+        const auto buttons = bar->findChildren<QToolButton*>();
+        for (const QToolButton* b : buttons) {
+            if (b->defaultAction()) EXPECT_TRUE(b->isVisible()) << b->text().toStdString();
+        }
+    }
     EXPECT_FALSE(QApplication::windowIcon().isNull() && window.windowIcon().isNull());
 }
 
