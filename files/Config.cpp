@@ -100,11 +100,17 @@ void SaveConfig(const std::filesystem::path& path, const Config& c, bool maximiz
     ini.Save(path);
 }
 
+bool KeepsFilesBeside(const std::filesystem::path& executable) {
+    // Root may write to /usr/bin, but an installed program must not keep its files there.
+    const std::string folder = executable.parent_path().string();
+    return ::access(folder.c_str(), W_OK) == 0 && folder.rfind("/usr/", 0) != 0;
+}
+
 std::filesystem::path ConfigPath(const std::filesystem::path& executable) {
     if (const char* named = std::getenv("TAVOLIN_CONFIG"); named && *named) return named;
     std::filesystem::path beside = executable;
     beside.replace_extension(".ini");
-    if (::access(beside.parent_path().c_str(), W_OK) == 0) return beside;
+    if (KeepsFilesBeside(executable)) return beside;
     std::filesystem::path base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
         base = xdg;

@@ -2,7 +2,6 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFileInfo>
 #include <QLocale>
 #include <QMessageBox>
 
@@ -64,9 +63,9 @@ int main(int argc, char* argv[]) {
     QLocale::setDefault(numbers);
     try {
         const std::filesystem::path executable = QApplication::applicationFilePath().toStdString();
-        // An installed window cannot write beside itself: its file dialogs start at home.
-        const QString beside = QApplication::applicationDirPath();
-        const QString folder = QFileInfo(beside).isWritable() ? beside : QDir::homePath();
+        // An installed window keeps nothing beside itself: its file dialogs start at home.
+        const QString folder =
+            KeepsFilesBeside(executable) ? QApplication::applicationDirPath() : QDir::homePath();
         const std::string dataDir = folder.toStdString() + "/";
         TMainForm window(ConfigPath(executable), dataDir);
         window.KeepJournal(journal::DefaultFolder());
