@@ -116,7 +116,9 @@ TEST(MainFormIcons, everyActionHasAnIconInTheMenusAndBesideItsCaptionOnTheToolBa
         QTRY_COMPARE(bar->toolButtonStyle(), c.style);
         const auto buttons = bar->findChildren<QToolButton*>();
         for (const QToolButton* b : buttons) {
-            if (b->defaultAction()) EXPECT_TRUE(b->isVisible()) << b->text().toStdString();
+            if (b->defaultAction()) {
+                EXPECT_TRUE(b->isVisible()) << b->text().toStdString();
+            }
         }
     }
     EXPECT_FALSE(QApplication::windowIcon().isNull() && window.windowIcon().isNull());
