@@ -15,6 +15,7 @@
 #include "traces/Cursorspan.h"
 
 #include "ui/Analysispanel.h"
+#include "ui/Appicons.h"
 #include "ui/Changemarksview.h"
 #include "ui/Errorbox.h"
 #include "ui/Graphview.h"
@@ -36,6 +37,7 @@ constexpr std::array<int, TMainForm::StatusPanels> StatusWidths = {145, 75, 90, 
 TMainForm::TMainForm(std::filesystem::path configPath, std::string defaultDataDir, QWidget* parent)
     : QMainWindow(parent), configPath_(std::move(configPath)) {
     setWindowTitle(QStringLiteral("Tavolin"));
+    setWindowIcon(ApplicationIcon());
     // The window's controls are laid out for an 8-point sans-serif font.
     QFont font(QStringLiteral("Sans Serif"), WindowFontPoints);
     font.setStyleHint(QFont::SansSerif);

@@ -116,12 +116,11 @@ TEST(MainFormIcons, everyActionHasAnIconInTheMenusAndBesideItsCaptionOnTheToolBa
         QTRY_COMPARE(bar->toolButtonStyle(), c.style);
         const auto buttons = bar->findChildren<QToolButton*>();
         for (const QToolButton* b : buttons) {
-            if (b->defaultAction()) {
-                EXPECT_TRUE(b->isVisible()) << b->text().toStdString();
-            }
+            // The bar lays its buttons out after the resize has been handled.
+            if (b->defaultAction()) QTRY_VERIFY2(b->isVisible(), qPrintable(b->text()));
         }
     }
-    EXPECT_FALSE(QApplication::windowIcon().isNull() && window.windowIcon().isNull());
+    EXPECT_FALSE(window.windowIcon().isNull());
 }
 
 }  // namespace
