@@ -19,8 +19,8 @@ PortReason PortReason::PermissionDenied(const Access& access) {
     const std::string group = "'" + access.group + "'";
     if (!access.deviceReadable) {
         text += "a folder on the way to the device is closed to your user";
-    } else if (access.groupInSession) {
-        // Being in the group is not enough: the mode does not give the group read and write.
+    } else if (access.groupInSession || (access.mode & 0060) != 0060) {
+        // Joining the group would not help: the mode does not give the group read and write.
         char mode[8];
         std::snprintf(mode, sizeof mode, "%04o", access.mode & 07777);
         text += std::string("the device is ") + access.owner + ":" + access.group + " with mode " +

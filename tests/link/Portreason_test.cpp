@@ -28,6 +28,9 @@ TEST(PortReason, permissionNamesTheGroupAndWhatToDo) {
           .groupListed = true},
          "permission denied: the device is root:dialout with mode 0600, which does not let the "
          "group read and write it"},
+        {{.owner = "root", .group = "root", .mode = 0600},
+         "permission denied: the device is root:root with mode 0600, which does not let the "
+         "group read and write it"},
         {{.deviceReadable = false},
          "permission denied: a folder on the way to the device is closed to your user"},
     };
