@@ -24,8 +24,10 @@ done
 for file in "${expected[@]}"; do
     [ -s "$prefix/$file" ] || fail "$file is not installed"
 done
+# A PNG's width and height are the big-endian words at bytes 16 and 20.
+png_size() { od -An -tu1 -j16 -N8 "$1" | awk '{print $3*256+$4 "x" $7*256+$8}'; }
 for size in 16 48 256; do
-    file "$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png" | grep -q "$size x $size" ||
+    [ "$(png_size "$prefix/share/icons/hicolor/${size}x${size}/apps/$id.png")" = "${size}x${size}" ] ||
         fail "the ${size} px icon is not ${size} x ${size}"
 done
 
