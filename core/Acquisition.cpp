@@ -14,10 +14,10 @@ void Acquisition::PollOrReconnect() {
     if (connection_.onLine()) {
         try {
             PollStation();
-        } catch (const EInOutError&) {
+        } catch (const EInOutError& e) {
             // A lost or confused station: the status bar says off line, the next tick
             // reconnects.
-            connection_.GoOffLine();
+            connection_.Lost(e);
             view_.TakenOffLine();
         }
         return;

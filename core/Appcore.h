@@ -19,6 +19,8 @@ class MainView {
   public:
     virtual ~MainView() = default;
     virtual void ShowConnection(const std::string& text) = 0;
+    /// The connection's tool tip (Connection::Hint); a view without tool tips ignores it.
+    virtual void ShowConnectionHint(const std::string& /*hint*/) {}
     virtual void DrawSample(int index) = 0;
     virtual void AutoScrollAfterAppend(int count) = 0;
     virtual void LogCleared() = 0;
@@ -84,6 +86,7 @@ class AppCore final : private ConnectionView, private AcquisitionView {
 
   private:
     void ShowConnection(const std::string& text) override { view_.ShowConnection(text); }
+    void ShowConnectionHint(const std::string& hint) override { view_.ShowConnectionHint(hint); }
     void Connected() override;
     void KindChanged(DeviceKind kind) override { panel_.ApplyKind(kind); }
     void SampleAppended(int index) override { journal_.Appended(store_, index); }

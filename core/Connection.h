@@ -1,7 +1,9 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
+#include "link/Portreason.h"
 #include "link/Records.h"
 #include "link/Wakeport.h"
 
@@ -16,6 +18,9 @@ class ConnectionView {
     virtual void Connected() = 0;
     /// After every change of the kind: the fan controls follow it.
     virtual void KindChanged(DeviceKind kind) = 0;
+    /// After every change of the connection or of why it is off line: the hint for the status
+    /// panel's tool tip (Connection::Hint). A view without tool tips ignores it.
+    virtual void ShowConnectionHint(const std::string& /*hint*/) {}
 };
 
 /// The station the window talks to: the chosen port, whether it is on line, which model,
@@ -39,15 +44,25 @@ class Connection {
 
     /// The remembered port: a device path, or empty for none.
     const std::string& selectedPort() const noexcept { return selectedPort_; }
-    void SetSelectedPort(const std::string& name) { selectedPort_ = name; }
+    /// Remembers `name`; a new name forgets why the previous one failed.
+    void SetSelectedPort(const std::string& name);
 
     HeaterParams& cachedParams() noexcept { return cached_; }
     const HeaterParams& cachedParams() const noexcept { return cached_; }
     /// Delay, Kp, Ki, Error, Shift, Gain and Tcjn of `read` into the cached copy.
     void CacheHiddenParams(const HeaterParams& read) noexcept;
 
+    /// Why the last attempt on the remembered port failed; nothing while on line, before the
+    /// first attempt and when no port is remembered.
+    const std::optional<PortReason>& reason() const noexcept { return reason_; }
+    /// The status panel's tool tip: the connection text while on line, else "<port>: <reason>",
+    /// "<port>: not tried yet" or "no port chosen".
+    std::string Hint() const;
+
     /// Closes the link and shows " OFF LINE "; the remembered port stays.
     void GoOffLine();
+    /// A link error while on line: goes off line and keeps why (no answer, or the error).
+    void Lost(const EInOutError& error);
     /// Goes off line and forgets the port.
     void Disconnect();
     /// Opens the remembered port, identifies the station and, on success, shows it on line.
@@ -65,6 +80,7 @@ class Connection {
 
   private:
     void SetKind(DeviceKind kind);
+    void ShowHint() { view_.ShowConnectionHint(Hint()); }
 
     TWakePort& link_;
     ConnectionView& view_;
@@ -72,5 +88,6 @@ class Connection {
     std::string portName_;
     std::string identityText_;
     std::string selectedPort_;
+    std::optional<PortReason> reason_;
     HeaterParams cached_ = DefaultCachedParams();
 };

@@ -106,9 +106,14 @@ void SaveConfig(const std::filesystem::path& path, const Config& c, bool maximiz
     ini.Save(path);
 }
 
+bool KeepsFilesBeside(const std::filesystem::path& executable) {
+    // Root may write to /usr/bin, but an installed program must not keep its files there.
+    const std::string folder = executable.parent_path().string();
+    return ::access(folder.c_str(), W_OK) == 0 && folder.rfind("/usr/", 0) != 0;
+}
+
 std::string DefaultDataDir(const std::filesystem::path& executable) {
-    const std::filesystem::path folder = executable.parent_path();
-    if (::access(folder.c_str(), W_OK) == 0) return folder.string() + "/";
+    if (KeepsFilesBeside(executable)) return executable.parent_path().string() + "/";
     const char* home = std::getenv("HOME");
     if (home == nullptr || *home == '\0') return "/";
     std::string dir = home;
@@ -120,7 +125,7 @@ std::filesystem::path ConfigPath(const std::filesystem::path& executable) {
     if (const char* named = std::getenv("TAVOLIN_CONFIG"); named && *named) return named;
     std::filesystem::path beside = executable;
     beside.replace_extension(".ini");
-    if (::access(beside.parent_path().c_str(), W_OK) == 0) return beside;
+    if (KeepsFilesBeside(executable)) return beside;
     std::filesystem::path base;
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg) {
         base = xdg;

@@ -59,10 +59,13 @@ Config LoadConfig(const std::filesystem::path& path, const std::string& defaultD
 void SaveConfig(const std::filesystem::path& path, const Config& config, bool maximized);
 
 /// The configuration file: $TAVOLIN_CONFIG when set; else the executable's path with
-/// ".ini"; when the executable's folder is not writable, $XDG_CONFIG_HOME/tavolin/tavolin.ini
+/// ".ini" while KeepsFilesBeside; else $XDG_CONFIG_HOME/tavolin/tavolin.ini
 /// (default ~/.config).
 std::filesystem::path ConfigPath(const std::filesystem::path& executable);
 
-/// DataDir's default, ending with '/': the executable's folder; when that folder is not
-/// writable (an installed program), the user's home folder ($HOME), else "/".
+/// Whether a program at `executable` keeps its files beside itself: its folder can be written
+/// and is not an installed program's (under /usr/), whoever runs it.
+bool KeepsFilesBeside(const std::filesystem::path& executable);
+/// DataDir's default, ending with '/': the executable's folder while KeepsFilesBeside, else
+/// the user's home folder ($HOME), else "/".
 std::string DefaultDataDir(const std::filesystem::path& executable);

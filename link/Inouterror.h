@@ -7,7 +7,7 @@
 
 /// Every failure of the station link: the message is the exact text shown to the user.
 class EInOutError : public std::runtime_error {
-public:
+  public:
     explicit EInOutError(const std::string& message) : std::runtime_error(message) {}
 };
 
@@ -20,4 +20,16 @@ class ELinkFault : public EInOutError {
 
   private:
     LinkOutcome outcome_;
+};
+
+/// A port that could not be opened or set up. The message stays the link's own ("Port <name>
+/// open error."); the system's error number rides along so that the reason can be told.
+class EPortError : public EInOutError {
+  public:
+    EPortError(const std::string& message, int osError) : EInOutError(message), osError_(osError) {}
+    /// The errno of the failed call.
+    int osError() const noexcept { return osError_; }
+
+  private:
+    int osError_;
 };

@@ -28,25 +28,27 @@ speed_t SpeedOf(int baud) {
 
 }  // namespace
 
-void PosixSerialLine::Fail(const char* what) const {
-    throw EInOutError("Port " + name_ + " " + what);
+void PosixSerialLine::Fail(const char* what, int osError) const {
+    throw EPortError("Port " + name_ + " " + what, osError);
 }
 
 void PosixSerialLine::Open(const std::string& name, int baud) {
     Close();
     name_ = name;
     // Only device paths are ports; a bare name would open a file in the working folder.
-    if (name.empty() || name.front() != '/') Fail("open error.");
+    if (name.empty() || name.front() != '/') Fail("open error.", ENOENT);
     fd_.reset(::open(name.c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK));
-    if (!fd_) Fail("open error.");
+    if (!fd_) Fail("open error.", errno);
     if (::tcgetattr(fd_.get(), &saved_) != 0) {
+        const int error = errno;
         fd_.reset();
-        Fail("DCB read error.");
+        Fail("DCB read error.", error);
     }
     // Another program holding the port makes it busy, as the station can serve only one.
     if (::flock(fd_.get(), LOCK_EX | LOCK_NB) != 0 || ::ioctl(fd_.get(), TIOCEXCL) != 0) {
+        // flock says EWOULDBLOCK; either way the port is someone else's.
         fd_.reset();
-        Fail("open error.");
+        Fail("open error.", EBUSY);
     }
     savedValid_ = true;
 
@@ -60,8 +62,8 @@ void PosixSerialLine::Open(const std::string& name, int baud) {
     settings.c_cc[VTIME] = 0;
     const speed_t speed = SpeedOf(baud);
     if (speed == B0 || ::cfsetispeed(&settings, speed) != 0 || ::cfsetospeed(&settings, speed) != 0)
-        Fail("set baud error.");
-    if (::tcsetattr(fd_.get(), TCSANOW, &settings) != 0) Fail("setup error.");
+        Fail("set baud error.", speed == B0 ? EINVAL : errno);
+    if (::tcsetattr(fd_.get(), TCSANOW, &settings) != 0) Fail("setup error.", errno);
 
     // RTS only while sending: the kernel's RS-485 mode where the driver has it, else by hand.
     rs485_ = false;
@@ -96,7 +98,7 @@ void PosixSerialLine::SetBaud(int baud) {
     if (speed == B0 || ::tcgetattr(fd_.get(), &settings) != 0 ||
         ::cfsetispeed(&settings, speed) != 0 || ::cfsetospeed(&settings, speed) != 0 ||
         ::tcsetattr(fd_.get(), TCSANOW, &settings) != 0)
-        Fail("set baud error.");
+        Fail("set baud error.", speed == B0 ? EINVAL : errno);
 }
 
 void PosixSerialLine::Purge() {

@@ -24,7 +24,8 @@ public:
     long Write(const std::uint8_t* data, std::size_t size) override;
 
 private:
-    [[noreturn]] void Fail(const char* what) const;
+    /// Throws EPortError "Port <name> <what>" carrying `osError`.
+    [[noreturn]] void Fail(const char* what, int osError) const;
     void SetRts(bool high) noexcept;
 
     UniqueFd fd_;

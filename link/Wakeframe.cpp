@@ -59,7 +59,7 @@ void SendFrame(SerialLine& line, std::uint8_t address, std::uint8_t command,
 
 std::uint8_t ReadRawByte(SerialLine& line) {
     std::uint8_t value = 0;
-    if (!line.ReadByte(value)) throw ELinkFault("No data to receive.", LinkOutcome::Timeout);
+    if (!line.ReadByte(value)) throw ELinkFault(NoDataMessage, LinkOutcome::Timeout);
     return value;
 }
 

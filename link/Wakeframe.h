@@ -18,6 +18,8 @@ inline constexpr std::uint8_t CrcInit = 0xDE;
 inline constexpr std::size_t MaxData = 250;
 /// FEND, address, command, count, data and CRC, every byte but FEND possibly stuffed.
 inline constexpr std::size_t FrameBufferSize = 512;
+/// The link error of a read that waited in vain: the station did not answer.
+inline constexpr const char* NoDataMessage = "No data to receive.";
 /// Bytes read while looking for FEND before giving up.
 inline constexpr int StartSearchLimit = 512;
 

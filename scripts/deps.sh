@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the demo need, if any is missing.
+# Installs the Debian packages the build, the tests and the demo need, if any is missing;
+# further package names given as arguments too.
 set -euo pipefail
 packages=(cmake ninja-build g++ clang libclang-rt-14-dev pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev
-          qt6-base-dev libgl1-mesa-dev xvfb x11-utils xdotool imagemagick fonts-dejavu-core)
+          qt6-base-dev libgl1-mesa-dev librsvg2-bin xvfb x11-utils xdotool imagemagick
+          fonts-dejavu-core "$@")
 missing=()
 for p in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -12,10 +12,11 @@
 #include <cmath>
 #include <numbers>
 
+#include "Version.h"
+
 namespace {
 
 constexpr const char* ApplicationTitle = "Tavolin";
-constexpr int Version = 20;
 
 // The pictures' own geometry, in pixels of the picture.
 constexpr int BannerGrid = 16;
@@ -103,7 +104,7 @@ TAboutForm::TAboutForm(QWidget* parent) : QDialog(parent) {
 QString TAboutForm::VersionLine() {
     return QStringLiteral("Zelvo lab - %1 Control Software ver.%2")
         .arg(QString::fromLatin1(ApplicationTitle))
-        .arg(Version);
+        .arg(QString::fromLatin1(TavolinVersion));
 }
 
 QPixmap TAboutForm::DrawIcon() {

@@ -72,6 +72,8 @@ TConnectForm::TConnectForm(TWakeCom& link, const std::vector<std::string>& extra
         auto* item = new QTreeWidgetItem(
             devList_, {QString::fromStdString(row.port), QString::fromStdString(row.identity)});
         item->setToolTip(0, QString::fromStdString(row.port));
+        // Why the port holds no station, where the user looks: on "None" or the foreign text.
+        if (row.reason) item->setToolTip(1, QString::fromStdString(row.reason->text()));
         if (row.answered && !devList_->currentItem()) {
             devList_->setCurrentItem(item);
             devList_->setFocus();

@@ -8,9 +8,10 @@ class QTreeWidget;
 class TWakeCom;
 
 /// "Connect...": lists every serial port with the identity of the station that answered on
-/// it, or "None", and lets the user pick one. Its columns show whole paths and identities;
-/// the form opens wide enough for them and may be resized, never below its design size. OK or a
-/// double-click writes the chosen port's name to the result; Cancel and Escape leave it empty.
+/// it, or "None" (a tool tip there says why the port holds no station), and lets the user pick
+/// one. Its columns show whole paths and identities; the form opens wide enough for them and
+/// may be resized, never below its design size. OK or a double-click writes the chosen port's
+/// name to the result; Cancel and Escape leave it empty.
 class TConnectForm : public QDialog {
     Q_OBJECT
 

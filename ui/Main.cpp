@@ -16,6 +16,7 @@
 #include "core/Periodnotice.h"
 
 #include "ui/Analysispanel.h"
+#include "ui/Appicons.h"
 #include "ui/Changemarksview.h"
 #include "ui/Errorbox.h"
 #include "ui/Graphview.h"
@@ -36,6 +37,7 @@ constexpr double MsPerSecond = 1000.0;
 TMainForm::TMainForm(std::filesystem::path configPath, std::string defaultDataDir, QWidget* parent)
     : QMainWindow(parent), configPath_(std::move(configPath)) {
     setWindowTitle(QStringLiteral("Tavolin"));
+    setWindowIcon(ApplicationIcon());
     // The window's controls are laid out for an 8-point sans-serif font.
     QFont font(QStringLiteral("Sans Serif"), WindowFontPoints);
     font.setStyleHint(QFont::SansSerif);
@@ -181,6 +183,10 @@ QString TMainForm::statusText(int panel) const {
     return statusPanels_->panel(panel).text();
 }
 
+QString TMainForm::statusToolTip(int panel) const {
+    return statusPanels_->panel(panel).toolTip();
+}
+
 void TMainForm::ApplyConfig() {
     const WindowPlacement& w = config_.window;
     // Left and Top place the frame, as x() and y() report it when the placement is saved.
@@ -290,6 +296,10 @@ void TMainForm::ShowConnection(const std::string& text) {
     } else {
         panel.ShowOffLine(QString::fromStdString(text));
     }
+}
+
+void TMainForm::ShowConnectionHint(const std::string& hint) {
+    if (statusPanels_) statusPanels_->connection().SetHint(QString::fromStdString(hint));
 }
 
 void TMainForm::DrawSample(int index) {

@@ -53,6 +53,7 @@ class TMainForm : public QMainWindow, public MainView {
     TStatusPanels& statusPanels() const { return *statusPanels_; }
     /// The poll's period: the sample period as the timer uses it.
     std::chrono::milliseconds pollPeriod() const { return schedule_.period(); }
+    QString statusToolTip(int panel) const;
     QAction* action(const char* name) const;
     /// The trace check boxes: the traces a save writes.
     std::array<bool, TraceCount> visibleTraces() const;
@@ -85,6 +86,7 @@ class TMainForm : public QMainWindow, public MainView {
   private:
     // MainView
     void ShowConnection(const std::string& text) override;
+    void ShowConnectionHint(const std::string& hint) override;
     void DrawSample(int index) override;
     void AutoScrollAfterAppend(int count) override;
     void LogCleared() override;

@@ -6,6 +6,7 @@
 #include "ui/About.h"
 #include "ui/Actionkeys.h"
 #include "ui/Analysispanel.h"
+#include "ui/Appicons.h"
 #include "ui/Colours.h"
 #include "ui/Connect.h"
 #include "ui/Errorbox.h"
@@ -14,6 +15,7 @@
 #include "ui/Panelwidget.h"
 #include "ui/Referenceview.h"
 #include "ui/Settings.h"
+#include "ui/Toolbarfit.h"
 #include "ui/Tracelegend.h"
 #include "ui/Tune.h"
 
@@ -25,40 +27,57 @@ struct ActionSpec {
     const char* shortcut;
     const char* hint;
     bool checkable;
+    // The freedesktop icon name, and the picture drawn for Tavolin when the desktop's theme has
+    // none. Freeze, Cursor, the cuts and Simulate have no fitting name: theirs is always shown.
+    const char* themeIcon;
+    const char* ownIcon;
 };
 
 // Alt+S belongs to Start: recording is what the key is pressed for, and one key cannot run
 // two actions. Save Params keeps its menu item and tool tip.
 constexpr ActionSpec Actions[] = {
-    {"acNew", "&New", "Ctrl+N", "New file", false},
-    {"acOpen", "&Open...", "Ctrl+O", "Open file", false},
-    {"acSaveas", "&Save as...", "Ctrl+S", "Save file", false},
-    {"acRefOpen", "Open &Reference...", "", "Lay a saved recording under the chart", false},
-    {"acRefClear", "Clear Reference", "", "Remove the reference run", false},
-    {"acExit", "E&xit", "Alt+X", "Exit", false},
-    {"acConnect", "Connect...", "Alt+C", "Connect", false},
-    {"acDisconnect", "Disconnect", "Alt+D", "Disconnect", false},
-    {"acRead", "Read Params", "Alt+R", "Read params from device", false},
-    {"acWrite", "Write Params", "Alt+W", "Write params to device", false},
-    {"acParOpen", "Open Params...", "Alt+O", "Read params from file", false},
-    {"acParSave", "Save Params...", "", "Save params to file", false},
-    {"acStart", "Start", "Alt+S", "Start", true},
-    {"acPause", "Pause", "Alt+U", "Pause", true},
-    {"acStop", "Stop", "Alt+T", "Stop", false},
-    {"acSettings", "Settings...", "F9", "Settings", false},
-    {"acTune", "Tune PID...", "", "Find the heater's PID gains by step tests", false},
-    {"acFreeze", "Freeze", "Alt+F", "Freeze Graph Update", true},
-    {"acCursor", "C&ursor", "Alt+Y", "Cursor on/off", true},
-    {"acZoomIn", "Zoom In", "Ctrl++", "Fewer samples a column", false},
-    {"acZoomOut", "Zoom Out", "Ctrl+-", "More samples a column", false},
-    {"acWholeLog", "Whole Log", "Ctrl+0", "Whole log / one sample a column", true},
-    {"acCutL", "Cut Left", "Ctrl+L", "Cut traces on the left of cursor", false},
-    {"acCutR", "Cut Right", "Ctrl+R", "Cut traces on the right of cursor", false},
-    {"acSimulate", "Simulate Data", "Ctrl+M", "Simulate Data", true},
-    {"acColours", "&Colours...", "Alt+L", "Change colours", false},
-    {"acAnalysis", "&Analysis", "", "Step response between the cursors", true},
-    {"acLinkStats", "&Link Statistics...", "", "Requests, replies and errors of the link", false},
-    {"acAbout", "&About...", "F1", "About", false},
+    {"acNew", "&New", "Ctrl+N", "New file", false, "document-new", "document-new"},
+    {"acOpen", "&Open...", "Ctrl+O", "Open file", false, "document-open", "document-open"},
+    {"acSaveas", "&Save as...", "Ctrl+S", "Save file", false, "document-save-as",
+     "document-save-as"},
+    {"acRefOpen", "Open &Reference...", "", "Lay a saved recording under the chart", false,
+     "document-open", "document-open"},
+    {"acRefClear", "Clear Reference", "", "Remove the reference run", false, "edit-clear",
+     "cut-left"},
+    {"acExit", "E&xit", "Alt+X", "Exit", false, "application-exit", "application-exit"},
+    {"acConnect", "Connect...", "Alt+C", "Connect", false, "network-connect", "network-connect"},
+    {"acDisconnect", "Disconnect", "Alt+D", "Disconnect", false, "network-disconnect",
+     "network-disconnect"},
+    {"acRead", "Read Params", "Alt+R", "Read params from device", false, "document-import",
+     "document-import"},
+    {"acWrite", "Write Params", "Alt+W", "Write params to device", false, "document-export",
+     "document-export"},
+    {"acParOpen", "Open Params...", "Alt+O", "Read params from file", false, "document-open",
+     "params-open"},
+    {"acParSave", "Save Params...", "", "Save params to file", false, "document-save",
+     "params-save"},
+    {"acStart", "Start", "Alt+S", "Start", true, "media-playback-start", "media-playback-start"},
+    {"acPause", "Pause", "Alt+U", "Pause", true, "media-playback-pause", "media-playback-pause"},
+    {"acStop", "Stop", "Alt+T", "Stop", false, "media-playback-stop", "media-playback-stop"},
+    {"acSettings", "Settings...", "F9", "Settings", false, "preferences-system",
+     "preferences-system"},
+    {"acTune", "Tune PID...", "", "Find the heater's PID gains by step tests", false, "", "tune"},
+    {"acFreeze", "Freeze", "Alt+F", "Freeze Graph Update", true, "", "freeze"},
+    {"acCursor", "C&ursor", "Alt+Y", "Cursor on/off", true, "", "cursor"},
+    {"acZoomIn", "Zoom In", "Ctrl++", "Fewer samples a column", false, "zoom-in", "zoom-in"},
+    {"acZoomOut", "Zoom Out", "Ctrl+-", "More samples a column", false, "zoom-out", "zoom-out"},
+    {"acWholeLog", "Whole Log", "Ctrl+0", "Whole log / one sample a column", true,
+     "zoom-fit-best", "whole-log"},
+    {"acCutL", "Cut Left", "Ctrl+L", "Cut traces on the left of cursor", false, "", "cut-left"},
+    {"acCutR", "Cut Right", "Ctrl+R", "Cut traces on the right of cursor", false, "", "cut-right"},
+    {"acSimulate", "Simulate Data", "Ctrl+M", "Simulate Data", true, "", "simulate"},
+    {"acColours", "&Colours...", "Alt+L", "Change colours", false, "preferences-desktop-color",
+     "colours"},
+    {"acAnalysis", "&Analysis", "", "Step response between the cursors", true, "",
+     "analysis"},
+    {"acLinkStats", "&Link Statistics...", "", "Requests, replies and errors of the link", false,
+     "", "link-statistics"},
+    {"acAbout", "&About...", "F1", "About", false, "help-about", "help-about"},
 };
 
 }  // namespace
@@ -75,6 +94,7 @@ void TMainForm::BuildActions() {
         // Hints are tool tips: the status bar's panels are for the station and the cursor.
         a->setToolTip(QString::fromUtf8(spec.hint));
         a->setCheckable(spec.checkable);
+        a->setIcon(ActionIcon(spec.themeIcon, spec.ownIcon));
         addAction(a);
     }
     new ActionKeys(*this, {action("acFreeze"), action("acDisconnect")});
@@ -162,7 +182,9 @@ void TMainForm::BuildToolBar() {
     bar->setObjectName(QStringLiteral("ToolBar"));
     bar->setMovable(false);
     bar->setFixedHeight(26);
-    bar->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    bar->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    bar->setIconSize(QSize(16, 16));
+    new ToolBarFit(*bar);
     const char* order[] = {"acNew",        "acOpen",  "acSaveas",   "|",       "acConnect",
                            "acDisconnect", "|",       "acRead",     "acWrite", "|",
                            "acStart",      "acPause", "acStop",     "|",       "acFreeze",

@@ -77,15 +77,21 @@ void TConnectionPanel::ShowMessage(const QString& message) {
     Refit();
 }
 
+void TConnectionPanel::SetHint(const QString& hint) {
+    hint_ = hint;
+    Refit();
+}
+
 void TConnectionPanel::resizeEvent(QResizeEvent* event) {
     QLabel::resizeEvent(event);
     Refit();
 }
 
 void TConnectionPanel::Refit() {
-    setToolTip(full_);
+    const QString& tip = hint_.isEmpty() ? full_ : hint_;
+    setToolTip(tip);
     if (!message_.isEmpty()) {
-        setToolTip(message_ + QLatin1Char('\n') + full_);
+        setToolTip(message_ + QLatin1Char('\n') + tip);
         setText(fontMetrics().elidedText(message_, Qt::ElideRight, contentsRect().width()));
         return;
     }

@@ -18,6 +18,9 @@ class TConnectionPanel final : public QLabel {
     /// A message of the program's (the status bar's temporary message) shows here in place of
     /// the connection text until it is cleared with an empty one; the readouts stay.
     void ShowMessage(const QString& message);
+    /// The tool tip: why the port holds no station, or which station is on line. Empty shows
+    /// the panel's whole text.
+    void SetHint(const QString& hint);
     /// The whole text, whatever fits.
     const QString& fullText() const { return full_; }
 
@@ -37,6 +40,7 @@ class TConnectionPanel final : public QLabel {
     QString identity_;
     QString port_;
     QString message_;
+    QString hint_;
     bool onLine_ = false;
 };
 

@@ -17,12 +17,14 @@ namespace {
 class RecordingView final : public MainView {
   public:
     void ShowConnection(const std::string& text) override { status = text; }
+    void ShowConnectionHint(const std::string& text) override { hint = text; }
     void DrawSample(int index) override { drawn.push_back(index); }
     void AutoScrollAfterAppend(int) override {}
     void LogCleared() override { ++cleared; }
     void StateChanged(AcqState s) override { state = s; }
 
     std::string status;
+    std::string hint;
     std::vector<int> drawn;
     int cleared = 0;
     AcqState state = AcqState::Stopped;
@@ -76,13 +78,32 @@ TEST(AppCoreConnect, foreignIdentityOrSilentPortStaysOffLineWithoutAMessage) {
         EXPECT_EQ(core.view.status, " OFF LINE ");
         EXPECT_FALSE(core.app.link().IsOpen());
         EXPECT_EQ(core.app.connection().selectedPort(), station.Link()) << "the port is kept";
+        EXPECT_EQ(core.app.connection().reason(), PortReason::ForeignIdentity(identity));
     }
     StationProcess silent({.extra = {"--silent", "1-100"}});
     Core core;
     EXPECT_FALSE(core.ConnectTo(silent.Link()));
     EXPECT_EQ(core.view.status, " OFF LINE ");
+    EXPECT_EQ(core.view.hint, silent.Link() + ": no answer at 19200 baud");
     Core nothing;
     EXPECT_FALSE(nothing.ConnectTo("/nonexistent/tty"));
+    EXPECT_EQ(nothing.view.hint, "/nonexistent/tty: the device is missing");
+}
+
+TEST(AppCoreConnect, theHintSaysWhyTheConnectionIsOffLineUntilItIsOnLine) {
+    StationProcess station;
+    Core core;
+    Connection& connection = core.app.connection();
+    EXPECT_EQ(core.view.hint, "no port chosen");
+    connection.SetSelectedPort(station.Link());
+    EXPECT_EQ(core.view.hint, station.Link() + ": not tried yet");
+    EXPECT_EQ(connection.reason(), std::nullopt);
+    ASSERT_TRUE(connection.ConnectSelected());
+    EXPECT_EQ(core.view.hint, Connection::OnLineText("KRF-51 Emulator v1", station.Link()));
+    EXPECT_EQ(connection.reason(), std::nullopt);
+    connection.Disconnect();
+    EXPECT_EQ(core.view.hint, "no port chosen");
+    EXPECT_EQ(connection.reason(), std::nullopt);
 }
 
 TEST(AppCoreParams, readParamsAsksForEachRecordInOrderAndNothingElse) {
@@ -125,10 +146,12 @@ TEST(AppCoreLoop, lostStationGoesOffLineAndIsReadAgainWhenItAnswers) {
     loop.Tick();  // GetHeat unanswered (4)
     EXPECT_FALSE(core.app.connection().onLine());
     EXPECT_EQ(core.view.status, " OFF LINE ");
+    EXPECT_EQ(core.view.hint, station.Link() + ": no answer at 19200 baud");
     int ticks = 0;
     while (!core.app.connection().onLine() && ++ticks < 20) loop.Tick();
     EXPECT_TRUE(core.app.connection().onLine()) << "reconnected when it answered again";
     EXPECT_EQ(core.app.connection().kind(), DeviceKind::Krf51);
+    EXPECT_EQ(core.app.connection().reason(), std::nullopt);
 }
 
 TEST(AppCoreLoop, recordingContinuesInTheSameLogAfterTheStationReturns) {

@@ -176,6 +176,8 @@ TEST(ConfigPathTest, environmentWinsThenBesideTheExecutable) {
     ::setenv("XDG_CONFIG_HOME", "/tmp/xdg", 1);
     EXPECT_EQ(ConfigPath("/nonexistent-folder/tavolin"), fs::path("/tmp/xdg/tavolin/tavolin.ini"))
         << "a folder that cannot be written to";
+    EXPECT_EQ(ConfigPath("/usr/bin/tavolin"), fs::path("/tmp/xdg/tavolin/tavolin.ini"))
+        << "an installed program, even for root, who may write to /usr/bin";
     ::unsetenv("XDG_CONFIG_HOME");
 }
 

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <filesystem>
 
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QTest>
@@ -12,14 +14,16 @@
 #include "support/Tempfolder.h"
 #include "ui/Connect.h"
 
-#include <QHeaderView>
-#include <filesystem>
-
 namespace {
 
 QString Row(const TConnectForm& form, const QString& port) {
     const auto items = form.list()->findItems(port, Qt::MatchExactly, 0);
     return items.isEmpty() ? QStringLiteral("<missing>") : items.first()->text(1);
+}
+
+QString Tip(const TConnectForm& form, const QString& port) {
+    const auto items = form.list()->findItems(port, Qt::MatchExactly, 0);
+    return items.isEmpty() ? QStringLiteral("<missing>") : items.first()->toolTip(1);
 }
 
 class ConnectFormTest : public ::testing::Test {
@@ -37,6 +41,9 @@ TEST_F(ConnectFormTest, listsEveryPortWithItsIdentityAndSelectsTheFirstThatAnswe
     EXPECT_EQ(Row(form, QString::fromStdString(fan.Link())), "KRF-51 lab");
     EXPECT_EQ(Row(form, "/nonexistent/ttyX"), "None");
     EXPECT_FALSE(link.IsOpen()) << "the scan closes the link";
+    // "None" says why in its tool tip; a station's identity needs no explanation.
+    EXPECT_EQ(Tip(form, "/nonexistent/ttyX"), "the device is missing");
+    EXPECT_EQ(Tip(form, QString::fromStdString(fan.Link())), "");
 
     // Rows are sorted ignoring case; the first answering one is selected.
     // The links lie in random temporary folders, whose names mix upper and lower case.

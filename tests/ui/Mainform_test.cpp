@@ -8,9 +8,12 @@
 #include <QFileDialog>
 #include <QLabel>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <filesystem>
 #include <fstream>
 
@@ -82,6 +85,51 @@ TEST_F(MainFormTest, disconnectForgetsThePortSoItIsSavedAsNone) {
     const IniFile saved = IniFile::Load(ini);
     EXPECT_EQ(saved.ReadString("General", "PortName", "?"), "");
     EXPECT_EQ(saved.ReadInteger("General", "Port", -1), 0);
+}
+
+TEST_F(MainFormTest, theConnectionsToolTipSaysWhyItIsOffLine) {
+    const std::string missing = (dir / "ttyUSB7").string();
+    WriteIni("[General]\r\nPortName=" + missing + "\r\n[Settings]\r\nSample=20\r\n");
+    TMainForm window(ini, dir.string() + "/");
+    EXPECT_EQ(window.statusToolTip(0), QString::fromStdString(missing + ": not tried yet"));
+    // The first tick tries the remembered port; no message box, only the tip.
+    QTRY_COMPARE_WITH_TIMEOUT(window.statusToolTip(0),
+                              QString::fromStdString(missing + ": the device is missing"), 5000);
+    EXPECT_EQ(window.statusText(0), " OFF LINE ");
+    window.action("acDisconnect")->trigger();
+    EXPECT_EQ(window.statusToolTip(0), "no port chosen");
+}
+
+TEST(MainFormIcons, everyActionHasAnIconInTheMenusAndBesideItsCaptionOnTheToolBar) {
+    TempFolder folder;
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    const auto actions = window.findChildren<QAction*>(QRegularExpression("^ac"));
+    EXPECT_EQ(actions.size(), 25);
+    for (const QAction* a : actions) {
+        EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
+        EXPECT_FALSE(a->icon().pixmap(16, 16).isNull()) << a->objectName().toStdString();
+    }
+    const auto* bar = window.findChild<QToolBar*>("ToolBar");
+    ASSERT_NE(bar, nullptr);
+    // Captions beside the icons where they all fit; at the minimum width only the icons, so
+    // that no button hides behind the extension menu.
+    window.show();
+    struct Case {
+        int width;
+        Qt::ToolButtonStyle style;
+    };
+    for (const Case& c :
+         {Case{1800, Qt::ToolButtonTextBesideIcon}, Case{886, Qt::ToolButtonIconOnly},
+          Case{1800, Qt::ToolButtonTextBesideIcon}}) {
+        window.resize(c.width, window.height());
+        QTRY_COMPARE(bar->toolButtonStyle(), c.style);
+        const auto buttons = bar->findChildren<QToolButton*>();
+        for (const QToolButton* b : buttons) {
+            // The bar lays its buttons out after the resize has been handled.
+            if (b->defaultAction()) QTRY_VERIFY2(b->isVisible(), qPrintable(b->text()));
+        }
+    }
+    EXPECT_FALSE(window.windowIcon().isNull());
 }
 
 }  // namespace

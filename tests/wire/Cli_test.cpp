@@ -167,7 +167,8 @@ TEST_P(CliAgainstStation, portsListsTheStationBesideTheNamesGiven) {
     EXPECT_NE(r.out.find(w.station.Link() + "\t" + GetParam() + " Emulator v1\n"),
               std::string::npos)
         << r.out;
-    EXPECT_NE(r.out.find("/nonexistent-port\tNone\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("/nonexistent-port\tNone\tthe device is missing\n"), std::string::npos)
+        << r.out;
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, CliAgainstStation, ::testing::Values("KRF-51", "KRT-51"),
@@ -180,21 +181,32 @@ TEST(Cli, linkErrorsPrintTheirMessageAndExit1) {
         std::vector<std::string> station;
         std::string command;
         std::string message;
+        std::string reason;  // why the port holds no station, when the connect failed
     } cases[] = {
-        {{"--identity", "Bogus station 1"}, "info", "Unknown device"},
-        {{"--identity", "krt-51 lower case"}, "info", "Unknown device"},
-        {{"--identity", "KRF-5"}, "info", "Unknown device"},
-        {{"--drop", "1", "--fault-commands", "7"}, "status", "No data to receive."},
+        {{"--identity", "Bogus station 1"},
+         "info",
+         "Unknown device",
+         "not a KRT-51 or KRF-51: \"Bogus station 1\"\n"},
+        {{"--identity", "krt-51 lower case"},
+         "info",
+         "Unknown device",
+         "not a KRT-51 or KRF-51: \"krt-51 lower case\"\n"},
+        {{"--identity", "KRF-5"}, "info", "Unknown device", "not a KRT-51 or KRF-51: \"KRF-5\"\n"},
+        {{"--drop", "1", "--fault-commands", "7"}, "status", "No data to receive.", ""},
         {{"--error-code", "2", "--fault-commands", "7"},
          "dump",
-         "Error of command GetHeat:\ndevise busy."},
-        {{"--bad-crc", "1", "--fault-commands", "3"}, "info", "WAKE CRC error."},
+         "Error of command GetHeat:\ndevise busy.",
+         ""},
+        {{"--bad-crc", "1", "--fault-commands", "3"},
+         "info",
+         "WAKE CRC error.",
+         "link error: WAKE CRC error.\n"},
     };
     for (const auto& c : cases) {
         StationProcess station({.identity = "", .extra = c.station});
         const ProcessResult r = Cli({"--port", station.Link(), c.command});
         EXPECT_EQ(r.exitCode, 1) << c.message;
-        EXPECT_EQ(r.err, c.message + "\n");
+        EXPECT_EQ(r.err, c.message + "\n" + c.reason);
         EXPECT_EQ(r.out, "");
     }
     const std::vector<std::vector<std::string>> commands = {
@@ -204,7 +216,8 @@ TEST(Cli, linkErrorsPrintTheirMessageAndExit1) {
         args.insert(args.end(), command.begin(), command.end());
         const ProcessResult r = Cli(args);
         EXPECT_EQ(r.exitCode, 1) << command.front();
-        EXPECT_EQ(r.err, "Port /nonexistent open error.\n") << command.front();
+        EXPECT_EQ(r.err, "Port /nonexistent open error.\nthe device is missing\n")
+            << command.front();
     }
 }
 

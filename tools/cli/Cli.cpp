@@ -2,12 +2,14 @@
 
 #include <algorithm>
 
+#include "Version.h"
 #include "files/Inifile.h"
 #include "link/Inouterror.h"
 #include "tools/cli/Analyzecommand.h"
 #include "tools/cli/Dump.h"
 #include "tools/cli/Logcommand.h"
 #include "tools/cli/Paramcommands.h"
+#include "tools/cli/Probe.h"
 #include "tools/cli/Stationcommands.h"
 #include "tools/cli/Tunecommand.h"
 
@@ -27,7 +29,9 @@ const std::vector<CliCommand>& CliCommands() {
 }
 
 std::string CliUsage() {
-    std::string text = "usage: tavolin-cli [--port NAME] COMMAND [ARGS]\n";
+    std::string text =
+        "usage: tavolin-cli [--port NAME] COMMAND [ARGS]\n"
+        "       tavolin-cli --help | --version\n";
     for (const auto& c : CliCommands()) {
         text += std::string("       tavolin-cli [--port NAME] ") + c.name;
         if (*c.usage) text += std::string(" ") + c.usage;
@@ -54,6 +58,10 @@ int Run(const std::vector<std::string>& args, std::ostream& out, std::ostream& e
             out << CliUsage();
             return ExitOk;
         }
+        if (args[i] == "--version") {
+            out << "tavolin-cli " << TavolinVersion << '\n';
+            return ExitOk;
+        }
         if (args[i] != "--port") throw CliUsageError("unknown option " + args[i]);
         if (++i == args.size() || args[i].empty()) throw CliUsageError("--port needs a name");
         port = args[i];
@@ -77,6 +85,10 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
         return ExitUsage;
     } catch (const EInOutError& e) {
         err << WithLineBreaks(e.what()) << '\n';
+        // Why the port holds no station, each on a line of its own after the link's message.
+        if (const auto* failed = dynamic_cast<const CliLinkError*>(&e)) {
+            for (const std::string& hint : failed->hints()) err << hint << '\n';
+        }
         return ExitFailure;
     } catch (const IniError& e) {
         // Already the text the window would show.

@@ -9,5 +9,11 @@ CliCore::CliCore(AutoRead autoRead) : core_(panel_, view_) {
 void CliCore::Connect(const std::optional<std::string>& port) {
     Connection& connection = core_.connection();
     connection.SetSelectedPort(ChoosePort(core_.link(), port));
-    connection.Connect();
+    try {
+        connection.Connect();
+    } catch (const EInOutError& e) {
+        std::vector<std::string> hints;
+        if (connection.reason()) hints.push_back(connection.reason()->text());
+        throw CliLinkError(e.what(), std::move(hints));
+    }
 }

@@ -18,8 +18,8 @@ class CliCore {
 
     /// Remembers `port` (or, without one, the first port whose station answers) and connects
     /// to it as the window does: open, GetInfo, identify, then Read Params with AutoRead.
-    /// Throws EInOutError with the link's message ("Unknown device" for an identity of neither
-    /// model); the connection is off line then.
+    /// Throws CliLinkError with the link's message ("Unknown device" for an identity of neither
+    /// model) and why the port holds no station; the connection is off line then.
     void Connect(const std::optional<std::string>& port);
 
     AppCore& core() noexcept { return core_; }

@@ -1,24 +1,15 @@
 #include "tools/cli/Probe.h"
 
-#include "link/Inouterror.h"
 #include "link/Portlist.h"
-
-std::optional<std::string> Probe(TWakePort& port, const std::string& name) {
-    std::optional<std::string> identity;
-    try {
-        port.Open(name);
-        identity = port.GetInfo(0);
-    } catch (const EInOutError&) {
-        // A port that cannot be opened or stays silent just holds no station.
-    }
-    port.Close();
-    return identity;
-}
+#include "link/Portscan.h"
 
 std::string ChoosePort(TWakePort& port, const std::optional<std::string>& name) {
     if (name) return *name;
+    std::vector<std::string> hints;
     for (const auto& candidate : ListPorts()) {
-        if (Probe(port, candidate)) return candidate;
+        const PortProbe probe = ProbePort(port, candidate);
+        if (probe.answered) return candidate;
+        if (probe.reason) hints.push_back(candidate + ": " + probe.reason->text());
     }
-    throw EInOutError("No station found.");
+    throw CliLinkError("No station found.", std::move(hints));
 }

@@ -2,6 +2,7 @@
 
 #include "link/Convert.h"
 #include "link/Portlist.h"
+#include "link/Portscan.h"
 #include "tools/cli/Clicore.h"
 #include "tools/cli/Display.h"
 #include "tools/cli/Probe.h"
@@ -17,8 +18,10 @@ void ExpectNoArguments(const CliContext& context) {
 int RunPorts(CliContext& context) {
     TWakePort port;
     for (const auto& name : ListPorts(context.args)) {
-        const auto identity = Probe(port, name);
-        context.out << name << '\t' << (identity ? *identity : "None") << '\n';
+        const PortProbe probe = ProbePort(port, name);
+        context.out << name << '\t' << probe.identity;
+        if (probe.reason) context.out << '\t' << probe.reason->text();
+        context.out << '\n';
     }
     return 0;
 }

@@ -68,6 +68,10 @@ int main(int argc, char** argv) {
         std::cout << StationUsage() << '\n' << StationHelp();
         return 0;
     }
+    if (options.version) {
+        std::cout << StationVersion();
+        return 0;
+    }
     try {
         return Serve(options);
     } catch (const std::exception& e) {

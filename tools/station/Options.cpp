@@ -4,6 +4,7 @@
 #include <functional>
 #include <map>
 
+#include "Version.h"
 #include "link/Wakeframe.h"
 
 namespace {
@@ -186,6 +187,10 @@ StationOptions ParseStationOptions(const std::vector<std::string>& args) {
             options.help = true;
             return options;
         }
+        if (arg == "--version") {
+            options.version = true;
+            return options;
+        }
         const auto& table = ValueOptions();
         const auto it = table.find(arg);
         if (it == table.end()) throw UsageError("unknown argument: " + arg);
@@ -195,6 +200,10 @@ StationOptions ParseStationOptions(const std::vector<std::string>& args) {
     if (options.link.empty()) throw UsageError("--link PATH is required");
     options.faults.seed = options.seed;
     return options;
+}
+
+std::string StationVersion() {
+    return std::string("tavolin-station ") + TavolinVersion + "\n";
 }
 
 const char* StationUsage() {
@@ -221,6 +230,7 @@ and serves WAKE requests at address 0 until SIGINT or SIGTERM, then removes PATH
   --seed N             seed of the faults and of the readings' noise (default 1)
   --log FILE           one line per request and reply:  RX|TX <cmd hex> [tags] | <frame hex>
   --sim-step MS        each request advances the physics by MS ms instead of the wall clock
+  --help, --version    this text, or the version; then exit
 
 The heater (defaults: the station as it always was):
   --tip-lag S          thermal time constant of the tip in seconds (4)

@@ -18,6 +18,7 @@ class UsageError : public std::runtime_error {
 
 struct StationOptions {
     bool help = false;
+    bool version = false;
     std::string link;
     DeviceKind kind = DeviceKind::Krf51;
     std::string identity;  // empty: the model's default
@@ -33,6 +34,7 @@ struct StationOptions {
 /// Parses the arguments after the program name. Throws UsageError.
 StationOptions ParseStationOptions(const std::vector<std::string>& args);
 
-/// The one-line usage and the full --help text.
+/// The one-line usage, the full --help text and the --version line.
 const char* StationUsage();
 const char* StationHelp();
+std::string StationVersion();
