@@ -104,7 +104,7 @@ TEST(MainFormIcons, everyActionHasAnIconInTheMenusAndBesideItsCaptionOnTheToolBa
     TempFolder folder;
     TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
     const auto actions = window.findChildren<QAction*>(QRegularExpression("^ac"));
-    EXPECT_EQ(actions.size(), 25);
+    EXPECT_EQ(actions.size(), 29);
     for (const QAction* a : actions) {
         EXPECT_FALSE(a->icon().isNull()) << a->objectName().toStdString();
         EXPECT_FALSE(a->icon().pixmap(16, 16).isNull()) << a->objectName().toStdString();
