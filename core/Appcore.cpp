@@ -15,11 +15,13 @@ AppCore::AppCore(PanelView& panelView, MainView& view, std::unique_ptr<SerialLin
       connection_(*link_, *this),
       panel_(connection_, panelView, updating_),
       acquisition_(connection_, panel_, store_, *this),
-      marks_(changelog_, [this]() -> std::optional<int> {
-          // A change made while recording precedes the next sample.
-          if (acquisition_.state() != AcqState::Running) return std::nullopt;
-          return store_.count();
-      }) {
+      marks_(changelog_,
+             [this]() -> std::optional<int> {
+                 // A change made while recording precedes the next sample.
+                 if (acquisition_.state() != AcqState::Running) return std::nullopt;
+                 return store_.count();
+             }),
+      journal_(&changelog_) {
     link_->SetObserver(&marks_);
 }
 

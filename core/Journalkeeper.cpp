@@ -24,6 +24,7 @@ TraceSample SampleAt(const TraceStore& store, int index) {
 void JournalKeeper::Keep(std::unique_ptr<JournalWriter> writer) {
     writer_ = std::move(writer);
     active_ = false;
+    journaledEvents_.clear();
 }
 
 void JournalKeeper::SetLayout(const TraceStore& store, const datafile::TraceVisibility& visible,
@@ -34,11 +35,21 @@ void JournalKeeper::SetLayout(const TraceStore& store, const datafile::TraceVisi
     if (active_) RewriteFrom(store);
 }
 
+void JournalKeeper::EventsChanged() {
+    if (!writer_ || !active_ || events_ == nullptr) return;
+    const auto& events = events_->events();
+    if (events == journaledEvents_ && periodMs_ == journaledEventsPeriodMs_) return;
+    writer_->SetEvents(events.empty() ? std::string() : events_->Format(periodMs_));
+    journaledEvents_ = events;
+    journaledEventsPeriodMs_ = periodMs_;
+}
+
 void JournalKeeper::Appended(const TraceStore& store, int index) {
     if (!writer_) return;
     if (active_ && index == journaledRows_) {
         writer_->Append(SampleAt(store, index));
         ++journaledRows_;
+        EventsChanged();  // a mark is made just before the sample it precedes
         return;
     }
     RewriteFrom(store);
@@ -58,6 +69,7 @@ void JournalKeeper::Discard() {
     writer_->Discard();
     active_ = false;
     journaledRows_ = 0;
+    journaledEvents_.clear();
 }
 
 std::optional<std::string> JournalKeeper::TakeError() {
@@ -69,4 +81,5 @@ void JournalKeeper::RewriteFrom(const TraceStore& store) {
     writer_->Rewrite(RowsOf(store), visible_, periodMs_);
     journaledRows_ = store.count();
     active_ = true;
+    EventsChanged();
 }

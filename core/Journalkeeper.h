@@ -3,16 +3,21 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "core/Changelog.h"
 #include "files/Datafile.h"
 #include "files/Journalwriter.h"
 #include "traces/Tracestore.h"
 
 /// Decides what the recording journal holds: from the first sample appended to a log that is
 /// not on disk until that log is saved or thrown away, the journal mirrors the store with the
-/// traces and the period a save would use. Without a writer it does nothing.
+/// traces and the period a save would use, and the change marks of `events` (when given) in
+/// the events file beside it. Without a writer it does nothing.
 class JournalKeeper {
   public:
+    explicit JournalKeeper(const Changelog* events = nullptr) : events_(events) {}
+
     /// From now on the log is journaled through `writer` (nothing is written until a sample is
     /// appended or a log adopted).
     void Keep(std::unique_ptr<JournalWriter> writer);
@@ -27,6 +32,8 @@ class JournalKeeper {
     /// Sample `index` was appended to `store` while recording: the first one starts the
     /// journal with the whole log, the next ones are added as rows.
     void Appended(const TraceStore& store, int index);
+    /// The change marks may have changed: an active journal's events file follows them.
+    void EventsChanged();
     /// The log changed as a whole (a cut): an active journal is rewritten.
     void Rewritten(const TraceStore& store);
     /// The log was read back from the journal after a crash; the journal goes on from it.
@@ -39,6 +46,10 @@ class JournalKeeper {
 
   private:
     void RewriteFrom(const TraceStore& store);
+
+    const Changelog* events_;
+    std::vector<ChangeEvent> journaledEvents_;  // what the events file was last given
+    int journaledEventsPeriodMs_ = 0;
 
     std::unique_ptr<JournalWriter> writer_;
     datafile::TraceVisibility visible_{};

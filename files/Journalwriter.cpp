@@ -39,7 +39,9 @@ class SignalsBlocked {
 }  // namespace
 
 JournalWriter::JournalWriter(std::filesystem::path path, std::chrono::milliseconds flushInterval)
-    : path_(std::move(path)), flushInterval_(flushInterval) {
+    : path_(std::move(path)),
+      eventsPath_(std::filesystem::path(path_).replace_extension(".events")),
+      flushInterval_(flushInterval) {
     rows_.reserve(TraceCapacity);
     const SignalsBlocked blocked;
     thread_ = std::thread([this] { Run(); });
@@ -79,10 +81,22 @@ void JournalWriter::Append(const TraceSample& sample) {
     ++queued_;
 }
 
+void JournalWriter::SetEvents(std::string text) {
+    {
+        const std::lock_guard lock(mutex_);
+        if (text == events_) return;
+        events_ = std::move(text);
+        ++queued_;
+        urgent_ = true;
+    }
+    wake_.notify_one();
+}
+
 void JournalWriter::Discard() {
     {
         const std::lock_guard lock(mutex_);
         rows_.clear();
+        events_.clear();
         discarded_ = true;
         ++generation_;
         ++queued_;
@@ -111,6 +125,11 @@ int JournalWriter::rowsOnDisk() const {
 
 // Writer thread
 
+const std::string& JournalWriter::EventsWanted() const {
+    static const std::string none;
+    return discarded_ ? none : events_;
+}
+
 bool JournalWriter::HasWork() const {
     if (diskGeneration_ != generation_) return true;
     if (discarded_) return false;
@@ -119,7 +138,6 @@ bool JournalWriter::HasWork() const {
 
 JournalWriter::Snapshot JournalWriter::TakeSnapshot() {
     Snapshot s;
-    s.sequence = queued_;
     s.generation = generation_;
     s.discard = discarded_;
     if (s.discard) return s;
@@ -137,15 +155,30 @@ void JournalWriter::Run() {
         wake_.wait_for(lock, flushInterval_, [this] { return urgent_ || stopping_; });
         urgent_ = false;
         const bool last = stopping_;
+        const std::uint64_t sequence = queued_;
+        bool ok = true;
         if (HasWork()) {
             const Snapshot s = TakeSnapshot();
             lock.unlock();
             const Outcome outcome = Write(s);
             lock.lock();
             Apply(s, outcome);
-        } else {
-            done_ = queued_;
+            ok = outcome.ok;
         }
+        // The marks after the rows they point into.
+        if (EventsWanted() != eventsOnDisk_) {
+            const std::string text = EventsWanted();
+            lock.unlock();
+            const Outcome outcome = WriteEvents(text);
+            lock.lock();
+            if (outcome.ok)
+                eventsOnDisk_ = text;
+            else
+                Failed(outcome.message);
+            ok = ok && outcome.ok;
+        }
+        if (ok) failing_ = false;
+        done_ = sequence;
         written_.notify_all();
         if (last) return;
     }
@@ -161,6 +194,21 @@ JournalWriter::Outcome JournalWriter::Write(const Snapshot& s) {
         datafile::AppendRow(text, index * s.periodMs, s.rows[i], s.visible);
     }
     return s.whole ? ReplaceFile(text) : AppendToFile(text);
+}
+
+JournalWriter::Outcome JournalWriter::WriteEvents(const std::string& text) {
+    if (text.empty()) {
+        if (::unlink(eventsPath_.c_str()) != 0 && errno != ENOENT)
+            return {false, false,
+                    "cannot remove " + eventsPath_.string() + " (" + Reason(errno) + ")"};
+        return {true, false, {}};
+    }
+    try {
+        WriteFileAtomic(eventsPath_, text);
+    } catch (const AtomicFileError& e) {
+        return {false, false, e.what()};
+    }
+    return {true, true, {}};
 }
 
 JournalWriter::Outcome JournalWriter::RemoveFile() {
@@ -207,9 +255,7 @@ JournalWriter::Outcome JournalWriter::AppendToFile(const std::string& text) {
 }
 
 void JournalWriter::Apply(const Snapshot& s, const Outcome& outcome) {
-    done_ = s.sequence;
     if (outcome.ok) {
-        failing_ = false;
         diskGeneration_ = s.generation;
         fileValid_ = outcome.fileValid;
         rowsOnDisk_ = s.discard ? 0 : s.firstRow + static_cast<int>(s.rows.size());
@@ -217,6 +263,10 @@ void JournalWriter::Apply(const Snapshot& s, const Outcome& outcome) {
     }
     // An append that was taken back leaves the file as it was; anything else is rewritten.
     if (!outcome.fileValid) fileValid_ = false;
-    if (!failing_) error_ = "Recording journal: " + outcome.message;
+    Failed(outcome.message);
+}
+
+void JournalWriter::Failed(const std::string& message) {
+    if (!failing_) error_ = "Recording journal: " + message;
     failing_ = true;
 }

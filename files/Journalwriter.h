@@ -37,6 +37,7 @@ class JournalWriter {
     JournalWriter& operator=(const JournalWriter&) = delete;
 
     const std::filesystem::path& path() const noexcept { return path_; }
+    const std::filesystem::path& eventsPath() const noexcept { return eventsPath_; }
 
     /// The journal becomes `rows` (sample i at time i x `periodMs`) with the traces `visible`;
     /// the file is replaced as a whole, soon.
@@ -44,7 +45,11 @@ class JournalWriter {
                  int periodMs);
     /// One more row, written at the next flush.
     void Append(const TraceSample& sample);
-    /// Forgets the rows and removes the file, soon. A later Rewrite starts a new one.
+    /// The text of the events file kept beside the journal (its name with ".events") while the
+    /// journal is there; empty for none. Written atomically, soon.
+    void SetEvents(std::string text);
+    /// Forgets the rows and the events and removes both files, soon. A later Rewrite starts a
+    /// new journal.
     void Discard();
     /// Returns once everything queued before the call has been written and flushed, or has
     /// failed.
@@ -57,7 +62,6 @@ class JournalWriter {
 
   private:
     struct Snapshot {
-        std::uint64_t sequence = 0;
         std::uint64_t generation = 0;
         bool discard = false;
         bool whole = false;  // replace the file; else append
@@ -77,12 +81,17 @@ class JournalWriter {
     bool HasWork() const;
     Snapshot TakeSnapshot();
     void Apply(const Snapshot& s, const Outcome& outcome);
+    void Failed(const std::string& message);
+    /// What the events file should hold now: nothing while there is no journal.
+    const std::string& EventsWanted() const;
+    Outcome WriteEvents(const std::string& text);
     Outcome Write(const Snapshot& s);
     Outcome RemoveFile();
     Outcome ReplaceFile(const std::string& text);
     Outcome AppendToFile(const std::string& text);
 
     const std::filesystem::path path_;
+    const std::filesystem::path eventsPath_;
     const std::chrono::milliseconds flushInterval_;
 
     // Shared with the writer thread, under mutex_.
@@ -99,8 +108,10 @@ class JournalWriter {
     bool urgent_ = false;           // a Rewrite, Discard or Flush: do not wait for the interval
     bool stopping_ = false;
     int rowsOnDisk_ = 0;
-    std::uint64_t diskGeneration_ = 0;  // the generation the file on disk belongs to
-    bool fileValid_ = false;            // the file holds exactly rows 0 .. rowsOnDisk_ - 1
+    std::uint64_t diskGeneration_ = 0;         // the generation the file on disk belongs to
+    bool fileValid_ = false;                   // the file holds exactly rows 0 .. rowsOnDisk_ - 1
+    std::string events_;                       // the events file's text while the journal is there
+    std::optional<std::string> eventsOnDisk_;  // what it holds, "" for none; unknown at first
     bool failing_ = false;
     std::optional<std::string> error_;
 

@@ -12,8 +12,8 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "traces/Cursorspan.h"
 #include "core/Periodnotice.h"
+#include "traces/Cursorspan.h"
 
 #include "ui/Analysispanel.h"
 #include "ui/Appicons.h"
@@ -278,6 +278,8 @@ void TMainForm::Tick() {
     ShowRecordPeriod();
     // A period set during a recording takes over at Stop.
     schedule_.SetPeriod(std::chrono::milliseconds(acquisition().pollPeriodMs()));
+    // A mark made after the last sample of a recording reaches the journal too.
+    core_->journal().EventsChanged();
     if (const auto error = core_->journal().TakeError()) ShowJournalError(*error);
     const auto end = TickSchedule::Clock::now();
     core_->health().TickDone(start, end, schedule_.period());

@@ -80,6 +80,14 @@ bool TMainForm::RecoverJournal() {
     // The recovered log stands for the journal's period, as a loaded file for its own.
     acquisition().LogLoaded(recovered.samplePeriodMs.value_or(config_.samplePeriodMs));
     ShowRecordPeriod();
+    try {
+        core_->changelog() =
+            Changelog::LoadBeside(journalClaim_->dataFile(), acquisition().recordPeriodMs());
+    } catch (const std::runtime_error& e) {
+        // The samples are back without their marks; say why.
+        core_->changelog().Clear();
+        QMessageBox::warning(this, QStringLiteral("Tavolin"), QString::fromStdString(e.what()));
+    }
     graph_->SetPos(0);
     graph_->RepaintAll();
     store().setModified(true);

@@ -105,6 +105,43 @@ TEST_F(JournaledCore, aLogReadBackIsAdoptedAndAFullStoreEndsTheRows) {
     EXPECT_EQ(Journal(), Saved(AllVisible, 100));
 }
 
+TEST_F(JournaledCore, theChangeMarksFollowTheJournalInItsEventsFile) {
+    const fs::path events = folder / "recording.events";
+    const auto Events = [&]() -> std::string {
+        app.journal().writer()->Flush();
+        return fs::exists(events) ? FileText(events) : "(none)";
+    };
+    Acquisition& loop = app.acquisition();
+    loop.Start();
+    app.changelog().Record(0, "Tset 250.0 \u2192 300.0 \u00b0C");
+    EXPECT_EQ(Events(), "(none)") << "no journal yet, so no marks beside it";
+    Ticks(4);
+    EXPECT_EQ(Events(), app.changelog().Format(100)) << "the first mark arrives with the journal";
+    app.changelog().Record(4, "Heater PID: Kp 40 \u2192 45");
+    Ticks(1);
+    EXPECT_EQ(Events(), app.changelog().Format(100)) << "the next with the sample it precedes";
+
+    app.journal().SetLayout(app.store(), AllVisible, 40);
+    EXPECT_EQ(Events(), app.changelog().Format(40)) << "times follow the period";
+
+    ASSERT_TRUE(app.CutLeft(2));
+    app.journal().Rewritten(app.store());
+    ASSERT_EQ(app.changelog().events().size(), 1u);
+    EXPECT_EQ(Events(), app.changelog().Format(40)) << "a cut rewrites the marks with the rows";
+
+    ASSERT_TRUE(app.CutRight(1));
+    app.journal().Rewritten(app.store());
+    EXPECT_EQ(Events(), "(none)") << "no mark left, no file";
+
+    app.changelog().Record(2, "Write Params");
+    Ticks(1);
+    EXPECT_NE(Events(), "(none)");
+    loop.Stop();
+    loop.Start();  // New: the log and its marks are thrown away
+    EXPECT_EQ(Events(), "(none)");
+    EXPECT_EQ(Journal(), "(none)");
+}
+
 TEST(JournalKeeper, withoutAWriterItStaysInactive) {
     // The window before its journal folder is claimed, and a folder that could not be used.
     auto store = std::make_unique<TraceStore>();

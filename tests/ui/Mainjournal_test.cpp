@@ -86,6 +86,8 @@ TEST_F(JournalWindow, yesOpensTheJournalLeftBehindAsAnUnsavedLog) {
     fs::create_directories(state);
     const std::string left = "Time\tTget\tPower\r\n0\t2000\t5\r\n60\t2010\t6\r\n120\t20";
     WriteText(state / "recording.dat", left);
+    const std::string marks = "Time\tEvent\r\n60\tTset 200.0 \u2192 201.0 \u00b0C\r\n";
+    WriteText(state / "recording.events", marks);
     auto window = Window();
     ASSERT_TRUE(window->KeepJournal(state));
     QString question;
@@ -104,6 +106,9 @@ TEST_F(JournalWindow, yesOpensTheJournalLeftBehindAsAnUnsavedLog) {
     EXPECT_FALSE(window->visibleTraces()[Tset]);
     EXPECT_TRUE(window->visibleTraces()[Tget]);
     EXPECT_EQ(Journal(*window), Saved(*window)) << "kept, and whole again, until saved";
+    ASSERT_EQ(window->core().changelog().events().size(), 1u) << "the marks come back too";
+    EXPECT_EQ(window->core().changelog().events()[0].sample, 1);
+    EXPECT_EQ(FileText(state / "recording.events"), marks);
 
     window->action("acPause")->trigger();
     Record(*window, 3);
