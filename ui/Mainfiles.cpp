@@ -66,7 +66,7 @@ void TMainForm::OpenDataFile(const QString& path) {
             if (loaded.ok) {
                 try {
                     core_->changelog() =
-                        Changelog::LoadBeside(path.toStdString(), config_.samplePeriodMs);
+                        Changelog::LoadBeside(path.toStdString(), acquisition().recordPeriodMs());
                 } catch (const std::runtime_error& e) {
                     // The samples are fine without their marks; say why they are missing.
                     eventsError = e.what();
@@ -148,7 +148,7 @@ bool TMainForm::SaveDataFile(const QString& path) {
         return false;
     }
     try {
-        core_->changelog().SaveBeside(path.toStdString(), config_.samplePeriodMs);
+        core_->changelog().SaveBeside(path.toStdString(), acquisition().recordPeriodMs());
     } catch (const std::runtime_error& e) {
         // The samples are saved; only their marks are not.
         QMessageBox::critical(this, QStringLiteral("Tavolin"), QString::fromStdString(e.what()));

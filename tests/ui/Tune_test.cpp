@@ -112,6 +112,11 @@ TEST(TuneForm, cancelDuringARunStopsItAndRestoresButKeepsTheDialog) {
     Child<QPushButton>(form, "btStart")->click();
 
     EXPECT_EQ(during, AcqState::Running) << "the run is recorded like any recording";
+    // What the tuner sent while recording is marked like a change from the panel.
+    bool pidMarked = false;
+    for (const ChangeEvent& e : core.app.changelog().events())
+        pidMarked = pidMarked || e.text.starts_with("Heater PID:");
+    EXPECT_TRUE(pidMarked);
     EXPECT_EQ(core.app.acquisition().state(), AcqState::Stopped);
     ASSERT_TRUE(form.result());
     EXPECT_EQ(form.result()->abortReason, "stopped by the user");
