@@ -1,18 +1,9 @@
 #include "core/Periodnotice.h"
 
-#include <charconv>
-
 #include "core/Polltime.h"
+#include "traces/Floatformat.h"
 
 namespace {
-
-std::string Decimal(double value, int decimals) {
-    char digits[32];
-    const auto end =
-        std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, decimals)
-            .ptr;
-    return std::string(digits, end);
-}
 
 std::string Ms(int value) {
     return std::to_string(value) + " ms";
@@ -30,13 +21,14 @@ PeriodNotice NoticeOf(const Acquisition& acquisition, DeviceKind kind) {
     const SampleSpacing& spacing = acquisition.spacing();
     const int setMs = spacing.setPeriodMs();
     if (spacing.gaps() > 0 && !spacing.kept()) {
-        notice.text = Ms(setMs) + " not kept: " + Decimal(spacing.meanMs(), 1) + " ms";
+        notice.text =
+            Ms(setMs) + " not kept: " + floatformat::FormatDecimals(spacing.meanMs(), 1) + " ms";
         const std::string model(ModelName(kind));
         if (polltime::TooFast(setMs, kind)) {
             notice.cause = "line time of " + model + " at 19200 baud";
             notice.reason = "A poll of a " + model + " is " +
                             std::to_string(polltime::PollBytes(kind)) + " bytes, " +
-                            Decimal(polltime::PollLineMs(kind), 1) +
+                            floatformat::FormatDecimals(polltime::PollLineMs(kind), 1) +
                             " ms of line time at 19200 baud, plus the station's turnaround: "
                             "longer than " +
                             Ms(setMs) + ".";

@@ -6,6 +6,7 @@
 #include "core/Polltime.h"
 #include "files/Sampleperiod.h"
 #include "link/Convert.h"
+#include "traces/Floatformat.h"
 
 namespace settings {
 
@@ -125,12 +126,9 @@ std::string SampleItemText(int index, DeviceKind kind) {
 std::string SampleItemHint(int index, DeviceKind kind) {
     const int periodMs = SampleStepMs * (index + 1);
     if (!polltime::TooFast(periodMs, kind)) return {};
-    char lineMs[16];
-    const auto end = std::to_chars(lineMs, lineMs + sizeof lineMs, polltime::PollLineMs(kind),
-                                   std::chars_format::fixed, 1)
-                         .ptr;
     return "A poll of a " + std::string(ModelName(kind)) + " is " +
-           std::to_string(polltime::PollBytes(kind)) + " bytes, " + std::string(lineMs, end) +
+           std::to_string(polltime::PollBytes(kind)) + " bytes, " +
+           floatformat::FormatDecimals(polltime::PollLineMs(kind), 1) +
            " ms of line time at 19200 baud plus the station's turnaround. A recording at " +
            PeriodText(periodMs) + " is saved with the spacing it achieves.";
 }

@@ -1,11 +1,11 @@
 #include "core/Tuner.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
 #include "link/Inouterror.h"
+#include "traces/Floatformat.h"
 
 namespace {
 
@@ -48,15 +48,6 @@ constexpr double TestSpareS = 2.0;
 constexpr double RestoreRetryS = 1.0;
 // Gains to start from when the station's own do nothing.
 constexpr Gains DefaultStart = {2, 1, 1};
-
-// "." as the decimal separator whatever the locale (the window sets the user's).
-std::string Number(double value, int decimals) {
-    char buffer[64];
-    const auto end =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals)
-            .ptr;
-    return std::string(buffer, end);
-}
 
 std::string GainsText(const PidGains& g) {
     return "Kp=" + std::to_string(g.Kp) + " Ki=" + std::to_string(g.Ki) +
@@ -114,7 +105,7 @@ TuneResult Tuner::Run(const TuneOptions& options) {
             throw Abort{"the time cap left no room for a single step test"};
         if (!kept->withinOvershoot)
             throw Abort{"no gains kept the overshoot within " +
-                        Number(options_.maxOvershootPct, 1) + " %"};
+                        floatformat::FormatDecimals(options_.maxOvershootPct, 1) + " %"};
         Confirm(best);
         result_.proposal = WithGains(best, result_.start.Enable);
     } catch (const Abort& abort) {
@@ -140,8 +131,8 @@ void Tuner::ReadStart() {
     startPower_ = result_.start.Enable ? 0 : heat.Power;
     plim_ = station_.PowerLimit();
     observer_.Progress("start: " + GainsText(result_.start) +
-                       " Tset=" + Number(startTset_ / Tenth, 1) + " power limit " +
-                       Number(plim_ / Tenth, 1) + " %");
+                       " Tset=" + floatformat::FormatDecimals(startTset_ / Tenth, 1) +
+                       " power limit " + floatformat::FormatDecimals(plim_ / Tenth, 1) + " %");
     if (plim_ <= 0) throw Abort{"the station's power limit is 0 %"};
 }
 
@@ -154,10 +145,11 @@ Tuner::Reading Tuner::Next() {
     const HeatStatus heat = station_.GetHeat();
     const Reading r{now, heat.Tget / Tenth, heat.Power / Tenth};
     if (r.tget > options_.AbortAboveC())
-        throw Abort{"overheat: Tget " + Number(r.tget, 1) + " °C passed " +
-                    Number(options_.AbortAboveC(), 1) + " °C"};
+        throw Abort{"overheat: Tget " + floatformat::FormatDecimals(r.tget, 1) + " °C passed " +
+                    floatformat::FormatDecimals(options_.AbortAboveC(), 1) + " °C"};
     if (now > deadlineS_)
-        throw Abort{"time cap of " + Number(options_.minutes, 1) + " minutes reached"};
+        throw Abort{"time cap of " + floatformat::FormatDecimals(options_.minutes, 1) +
+                    " minutes reached"};
     recent_.push_back(r);
     if (recent_.size() > SlopeReadings) recent_.pop_front();
     return r;
@@ -230,9 +222,9 @@ void Tuner::Identify() {
     });
     windowS_ = std::clamp(WindowPerHalfRise * halfRiseS, MinWindowS, MaxWindowS);
     holdLimitS_ = HoldLimitWindows * windowS_;
-    observer_.Progress("heater: half way in " + Number(halfRiseS, 2) + " s, dead time " +
-                       Number(deadTimeS_.value_or(0.0), 2) + " s; each step test " +
-                       Number(windowS_, 1) + " s");
+    observer_.Progress("heater: half way in " + floatformat::FormatDecimals(halfRiseS, 2) +
+                       " s, dead time " + floatformat::FormatDecimals(deadTimeS_.value_or(0.0), 2) +
+                       " s; each step test " + floatformat::FormatDecimals(windowS_, 1) + " s");
 }
 
 Experiment Tuner::RunStep(const Gains& gains) {
@@ -306,7 +298,8 @@ bool Tuner::Restore(bool applyProposal) {
             station_.SetPIDH(gains);
             station_.SetT(startTset_, startPower_);
             observer_.Progress(std::string(applyProposal ? "applied " : "restored ") +
-                               GainsText(gains) + " and Tset=" + Number(startTset_ / Tenth, 1));
+                               GainsText(gains) +
+                               " and Tset=" + floatformat::FormatDecimals(startTset_ / Tenth, 1));
             return true;
         } catch (const EInOutError& e) {
             observer_.Progress(std::string("restoring: ") + e.what() + "; trying again");

@@ -1,8 +1,8 @@
 #include "traces/Cursorspan.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
+
+#include "traces/Floatformat.h"
 
 namespace cursorspan {
 namespace {
@@ -18,27 +18,19 @@ struct DisplayUnit {
 constexpr DisplayUnit Units[TraceCount] = {{0.1, 1}, {0.1, 1}, {0.1, 1}, {0.1, 1}, {1, 0},
                                            {1, 0},   {1, 0},   {1, 0},   {1, 0}};
 
-std::string Fixed(double value, int decimals) {
-    // -0.0 reads as a sign error.
-    if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0;
-    char buffer[64];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return std::string(buffer, result.ptr);
-}
-
 }  // namespace
 
 std::string SpanText(const TraceStore& store, int a, int b, int periodMs,
                      const graph::Visibility& visible, const stepresponse::Options& options) {
-    std::string text = "dt=" + Fixed((b - a) * periodMs / MsPerSecond, TimeDecimals) + "\n";
+    std::string text =
+        "dt=" + floatformat::FormatDecimals((b - a) * periodMs / MsPerSecond, TimeDecimals) + "\n";
     const TraceSample atA = graph::SampleAt(store, a);
     const TraceSample atB = graph::SampleAt(store, b);
     for (int trace = 0; trace < TraceCount; ++trace) {
         if (!visible[trace]) continue;
         const double difference = (atB[trace] - atA[trace]) * Units[trace].scale;
         text += "d_" + std::string(TraceKeys[trace]) + "=" +
-                Fixed(difference, Units[trace].decimals) + "\n";
+                floatformat::FormatDecimals(difference, Units[trace].decimals) + "\n";
     }
     const int from = std::min(a, b);
     const int to = std::max(a, b);

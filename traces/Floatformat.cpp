@@ -194,6 +194,14 @@ bool IsBeyondLargest(std::string_view text) {
 
 }  // namespace
 
+std::string FormatDecimals(double value, int decimals) {
+    if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0;
+    char buffer[400];  // the widest double in fixed notation with any sensible count of decimals
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    return std::string(buffer, result.ptr);
+}
+
 std::string FormatFixed(double value, int precision, int digits) {
     return FormatFloat(value, TFloatFormat::ffFixed, precision, digits);
 }

@@ -28,6 +28,12 @@ enum class TFloatFormat : std::uint8_t {
 /// FormatFixed(1, 5, 3) == "1.000", FormatFixed(123.456, 5, 3) == "123.460".
 std::string FormatFixed(double value, int precision, int digits);
 
+/// `value` with exactly `decimals` decimals, rounded by the shortest round trip as printf would;
+/// a value that rounds to zero carries no minus sign (-0.000 reads as a sign error). For the
+/// figures of Key=value lines and messages, which never depend on the locale.
+/// FormatDecimals(2.345, 1) == "2.3", FormatDecimals(-0.0004, 3) == "0.000".
+std::string FormatDecimals(double value, int decimals);
+
 /// `value` in any notation:
 /// - ffFixed as FormatFixed;
 /// - ffNumber as ffFixed with "," between groups of three integer digits; ffCurrency the same

@@ -1,10 +1,11 @@
 #include "traces/Stepresponse.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <stdexcept>
 #include <vector>
+
+#include "traces/Floatformat.h"
 
 namespace stepresponse {
 namespace {
@@ -94,17 +95,8 @@ void HoldFigures(const Span& span, Figures& f) {
     f.meanError = sum / span.size();
 }
 
-std::string Fixed(double value, int decimals) {
-    char buffer[64];
-    // -0.000 reads as a sign error; print 0.
-    if (std::abs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0;
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return std::string(buffer, result.ptr);
-}
-
 std::string Optional(const std::optional<double>& value, int decimals) {
-    return value ? Fixed(*value, decimals) : std::string("none");
+    return value ? floatformat::FormatDecimals(*value, decimals) : std::string("none");
 }
 
 }  // namespace
@@ -154,22 +146,22 @@ std::string FormatFigures(const Figures& f) {
     const auto line = [&](std::string_view key, const std::string& value) {
         text.append(key).append("=").append(value).append("\n");
     };
-    line("from", Fixed(f.fromS, TimeDecimals));
-    line("to", Fixed(f.toS, TimeDecimals));
-    line("setpoint_start", Fixed(f.setpointStart, ValueDecimals));
-    line("setpoint", Fixed(f.setpoint, ValueDecimals));
+    line("from", floatformat::FormatDecimals(f.fromS, TimeDecimals));
+    line("to", floatformat::FormatDecimals(f.toS, TimeDecimals));
+    line("setpoint_start", floatformat::FormatDecimals(f.setpointStart, ValueDecimals));
+    line("setpoint", floatformat::FormatDecimals(f.setpoint, ValueDecimals));
     if (f.step) {
-        line("step_at", Fixed(f.stepAtS, TimeDecimals));
-        line("step", Fixed(f.stepSize, ValueDecimals));
+        line("step_at", floatformat::FormatDecimals(f.stepAtS, TimeDecimals));
+        line("step", floatformat::FormatDecimals(f.stepSize, ValueDecimals));
         line("rise_time", Optional(f.riseTimeS, TimeDecimals));
-        line("overshoot", Fixed(f.overshootPercent, ValueDecimals));
+        line("overshoot", floatformat::FormatDecimals(f.overshootPercent, ValueDecimals));
         line("settling_time", Optional(f.settlingTimeS, TimeDecimals));
-        line("steady_state_error", Fixed(f.steadyStateError, ValueDecimals));
+        line("steady_state_error", floatformat::FormatDecimals(f.steadyStateError, ValueDecimals));
     } else {
-        line("mean_error", Fixed(f.meanError, ValueDecimals));
-        line("max_abs_error", Fixed(f.maxAbsError, ValueDecimals));
+        line("mean_error", floatformat::FormatDecimals(f.meanError, ValueDecimals));
+        line("max_abs_error", floatformat::FormatDecimals(f.maxAbsError, ValueDecimals));
     }
-    line("mean_power", Fixed(f.meanPower, ValueDecimals));
+    line("mean_power", floatformat::FormatDecimals(f.meanPower, ValueDecimals));
     return text;
 }
 

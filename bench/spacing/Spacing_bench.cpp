@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "bench/spacing/Spacing.h"
+#include "traces/Floatformat.h"
 
 namespace {
 
@@ -73,13 +74,6 @@ int TakeSamples(int& argc, char** argv) {
     return samples;
 }
 
-std::string Fixed(double value, int decimals) {
-    char buffer[32];
-    const auto r =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return std::string(buffer, r.ptr);
-}
-
 void PrintMarkdown(const std::string& command) {
     std::printf(
         "\n| model | period ms | scheduling | journal | samples | mean spacing ms | deviation %% "
@@ -88,9 +82,12 @@ void PrintMarkdown(const std::string& command) {
     for (const Row& r : Rows()) {
         std::printf("| %s | %d | %s | %s | %d | %s | %s | %s | %s | %s | %s |\n", r.c.model.c_str(),
                     r.c.periodMs, SchedulingName(r.c.scheduling), r.c.journal ? "yes" : "no",
-                    r.f.samples, Fixed(r.f.meanMs, 3).c_str(), Fixed(r.f.deviationPct, 3).c_str(),
-                    Fixed(r.f.sdMs, 3).c_str(), Fixed(r.f.minMs, 2).c_str(),
-                    Fixed(r.f.maxMs, 2).c_str(), Fixed(r.f.driftMs, 2).c_str());
+                    r.f.samples, floatformat::FormatDecimals(r.f.meanMs, 3).c_str(),
+                    floatformat::FormatDecimals(r.f.deviationPct, 3).c_str(),
+                    floatformat::FormatDecimals(r.f.sdMs, 3).c_str(),
+                    floatformat::FormatDecimals(r.f.minMs, 2).c_str(),
+                    floatformat::FormatDecimals(r.f.maxMs, 2).c_str(),
+                    floatformat::FormatDecimals(r.f.driftMs, 2).c_str());
     }
     std::printf("\nCommand: %s\n", command.c_str());
 }

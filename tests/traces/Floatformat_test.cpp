@@ -8,6 +8,7 @@
 
 namespace {
 
+using floatformat::FormatDecimals;
 using floatformat::FormatFixed;
 using floatformat::FormatFloat;
 using floatformat::ParseFloat;
@@ -19,6 +20,18 @@ struct FormatCase {
     int digits;
     const char* shown;
 };
+
+TEST(FloatFormatDecimals, exactlyTheDecimalsAskedForAndNoMinusOnZero) {
+    const struct {
+        double value;
+        int decimals;
+        const char* shown;
+    } cases[] = {
+        {2.345, 1, "2.3"}, {-12.5, 2, "-12.50"},   {480, 0, "480"},        {-0.0004, 3, "0.000"},
+        {-0.0, 1, "0.0"},  {-0.0006, 3, "-0.001"}, {1e6, 2, "1000000.00"}, {0.1 + 0.2, 3, "0.300"},
+    };
+    for (const auto& c : cases) EXPECT_EQ(FormatDecimals(c.value, c.decimals), c.shown) << c.value;
+}
 
 TEST(FloatFormatFixed, roundsToTheCoarserOfPrecisionAndDigits) {
     const FormatCase cases[] = {

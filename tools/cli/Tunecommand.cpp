@@ -9,6 +9,7 @@
 #include "tools/cli/Cli.h"
 #include "tools/cli/Clicore.h"
 #include "tools/cli/Stopsignals.h"
+#include "traces/Floatformat.h"
 
 namespace {
 
@@ -31,14 +32,6 @@ class SignalClock final : public TuneClock {
     StopSignals::Clock::time_point start_ = StopSignals::Clock::now();
 };
 
-std::string Fixed(double value, int decimals) {
-    char buffer[64];
-    const auto end =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals)
-            .ptr;
-    return std::string(buffer, end);
-}
-
 std::string GainsText(const PidGains& g) {
     return "Kp=" + std::to_string(g.Kp) + " Ki=" + std::to_string(g.Ki) +
            " Kd=" + std::to_string(g.Kd);
@@ -51,8 +44,8 @@ class ErrorLines final : public TuneObserver {
     void Progress(const std::string& text) override { err_ << text << '\n' << std::flush; }
     void ExperimentDone(const Experiment& e) override {
         err_ << "test " << e.number << ": " << GainsText(e.gains)
-             << " itae=" << Fixed(e.figures.itae, 1)
-             << " overshoot=" << Fixed(e.figures.overshootPercent, 1) << "%"
+             << " itae=" << floatformat::FormatDecimals(e.figures.itae, 1)
+             << " overshoot=" << floatformat::FormatDecimals(e.figures.overshootPercent, 1) << "%"
              << (e.confirming ? " (confirming)" : "") << '\n'
              << std::flush;
     }
@@ -127,12 +120,15 @@ int RunTune(CliContext& context) {
     out << "tests=" << r.experiments.size() << '\n';
     if (const Experiment* confirm = r.Confirming()) {
         const auto& f = confirm->figures;
-        out << "itae=" << Fixed(f.itae, 2) << "\novershoot=" << Fixed(f.overshootPercent, 2)
+        out << "itae=" << floatformat::FormatDecimals(f.itae, 2)
+            << "\novershoot=" << floatformat::FormatDecimals(f.overshootPercent, 2)
             << "\nsettling_time="
-            << (f.settlingTimeS ? Fixed(*f.settlingTimeS, 3) : std::string("none")) << '\n';
+            << (f.settlingTimeS ? floatformat::FormatDecimals(*f.settlingTimeS, 3)
+                                : std::string("none"))
+            << '\n';
     }
     out << "applied=" << (r.applied ? 1 : 0) << "\nrestored=" << (r.restored ? 1 : 0)
-        << "\nminutes=" << Fixed(r.minutes, 2) << '\n';
+        << "\nminutes=" << floatformat::FormatDecimals(r.minutes, 2) << '\n';
     if (!r.abortReason.empty()) {
         context.err << "tavolin-cli: tune aborted: " << r.abortReason << '\n';
         return ExitFailure;
