@@ -1,9 +1,17 @@
-// `tavolin-cli tune` against the station emulator: what it refuses, and a run the time cap
-// cuts short, read back from the station's log.
+// `tavolin-cli tune` against the station emulator: what it refuses, and runs the time cap or
+// a stop signal cuts short, read back from the station's log.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "support/Childprocess.h"
 #include "support/Runprocess.h"
 #include "support/Stationprocess.h"
+#include "support/Tempfolder.h"
 
 namespace {
 
@@ -16,6 +24,14 @@ ProcessResult Cli(const std::vector<std::string>& args) {
 
 int Word(const std::vector<std::uint8_t>& data) {
     return data.at(0) | data.at(1) << 8;
+}
+
+/// The data of the last request with `command` the station received.
+std::vector<std::uint8_t> LastData(const StationProcess& station, int command) {
+    std::vector<std::uint8_t> data;
+    for (const auto& e : station.Received())
+        if (e.command == command && e.data) data = *e.data;
+    return data;
 }
 
 TEST(CliTune, refusesWhatItCannotRunWithTheUsage) {
@@ -67,6 +83,32 @@ TEST(CliTune, aRunCutShortSaysWhyAndLeavesTheStationAsItWas) {
     ASSERT_GE(setPids.size(), 2u);
     EXPECT_EQ(setPids.front(), (std::vector<std::uint8_t>{40, 10, 5, 0})) << "the PID off";
     EXPECT_EQ(setPids.back(), (std::vector<std::uint8_t>{40, 10, 5, 1})) << "its own gains";
+}
+
+TEST(CliTune, aStopSignalEndsTheRunAndRestoresTheStation) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(strsignal(signal));
+        StationProcess station({.model = "KRT-51", .extra = {"--tip-lag", "1.5"}});
+        const TempFolder folder;
+        const auto said = folder / "said.txt";
+        const UniqueFd saidFd(::open(said.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600));
+        ASSERT_TRUE(saidFd);
+        Child cli({"--port", station.Link(), "tune", "--from", "200", "--to", "300"}, saidFd.get());
+        // The run is under way once it has switched the station's PID off for the heater test.
+        ASSERT_TRUE(station.WaitForEntry([](const StationLogEntry& e) {
+            return e.direction == StationLogEntry::Direction::Rx && e.command == SetPIDH;
+        }));
+        cli.Signal(signal);
+        const auto code = cli.Wait(std::chrono::seconds(15));
+        ASSERT_TRUE(code) << "still running after the signal";
+        std::ifstream in(said, std::ios::binary);
+        const std::string text{std::istreambuf_iterator<char>(in), {}};
+        EXPECT_EQ(*code, 1) << text;
+        EXPECT_NE(text.find("tune aborted: stopped by the user"), std::string::npos) << text;
+        EXPECT_NE(text.find("restored=1\n"), std::string::npos) << text;
+        EXPECT_EQ(LastData(station, SetPIDH), (std::vector<std::uint8_t>{40, 10, 5, 1}));
+        EXPECT_EQ(LastData(station, SetT), (std::vector<std::uint8_t>{0xC4, 0x09, 0, 0}));
+    }
 }
 
 }  // namespace
