@@ -198,9 +198,8 @@ LoadResult LoadRows(const DataFileText& file, TraceStore& store) {
         if (line == PeriodRow) {
             const std::optional<std::int32_t> period = time ? ParseInteger(*time) : std::nullopt;
             if (!period) return Failed(std::move(result), line, "the time is not an integer");
-            // The period becomes the poll interval: one the window does not offer (0 has no
-            // time axis at all) is taken as the default.
-            result.samplePeriodMs = sampleperiod::OrDefault(*period);
+            // 0 or less has no time axis at all.
+            result.samplePeriodMs = *period > 0 ? *period : sampleperiod::DefaultMs;
         }
         TraceSample sample{};
         for (int trace = 0; trace < TraceCount; ++trace) {

@@ -60,8 +60,11 @@ struct LoadResult {
     bool ok = false;
     std::string message;  ///< BadFormatMessage on failure, else empty
     std::string detail;   ///< which line failed and why
-    /// Time field of the second data row, when that row was reached; a time outside
-    /// 20..500 ms gives the default 100 (sampleperiod::OrDefault).
+    /// Time field of the second data row, when that row was reached: the period the log was
+    /// saved with, which may lie outside the periods the poll offers (a recording that could
+    /// not keep its period is saved with the spacing it achieved). A time of 0 or less has no
+    /// time axis and gives the default 100. Whoever hands it to the poll timer passes it
+    /// through sampleperiod::OrDefault.
     std::optional<int> samplePeriodMs;
     /// Rows after the first TraceCapacity rows: the store has no room for them, they were
     /// neither read nor stored, and the load still counts as a success.

@@ -261,8 +261,9 @@ TEST(DataFileReader, SamplePeriodComesFromTheSecondRow) {
         {"one row keeps the period", "0 1\r\n", true, std::nullopt},
         {"time 0 gives the default period", "0 1\r\n0 1\r\n", true, 100},
         {"negative time gives the default period", "0 1\r\n-20 1\r\n", true, 100},
-        {"below 20 ms gives the default period", "0 1\r\n19 1\r\n", true, 100},
-        {"above 500 ms gives the default period", "0 1\r\n501 1\r\n", true, 100},
+        // A recording that could not keep its period is saved with the spacing it achieved.
+        {"below 20 ms is the log's own period", "0 1\r\n18 1\r\n", true, 18},
+        {"above 500 ms is the log's own period", "0 1\r\n512 1\r\n", true, 512},
         {"20 ms is kept", "0 1\r\n20 1\r\n", true, 20},
         {"500 ms is kept", "0 1\r\n500 1\r\n", true, 500},
         {"time not an integer", "0 1\r\n6e1 1\r\n", false, std::nullopt},

@@ -362,8 +362,10 @@ TEST_F(MainFormTest, aSamplePeriodOutsideTheListPollsAtTheDefault) {
     struct Case {
         const char* sample;  // the configuration file's, then a data file's second time
         int polled;
+        int logged;  // the loaded log's own time base: the file's step, when it has one
     };
-    const Case cases[] = {{"0", 100}, {"5", 100}, {"20", 20}, {"500", 500}, {"100000", 100}};
+    const Case cases[] = {
+        {"0", 100, 100}, {"5", 100, 5}, {"20", 20, 20}, {"500", 500, 500}, {"100000", 100, 100000}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.sample);
         WriteIni(std::string("[Settings]\r\nSample=") + c.sample + "\r\n");
@@ -379,6 +381,7 @@ TEST_F(MainFormTest, aSamplePeriodOutsideTheListPollsAtTheDefault) {
         window.OpenDataFile(QString::fromStdString(data.string()));
         EXPECT_EQ(window.pollPeriod(), std::chrono::milliseconds(c.polled));
         EXPECT_EQ(window.config().samplePeriodMs, c.polled);
+        EXPECT_EQ(window.acquisition().recordPeriodMs(), c.logged);
     }
 }
 
