@@ -29,6 +29,16 @@ waitfor() {
 }
 # window TITLE: the id of the visible window with exactly this title, waiting up to 20 s.
 window() { timeout 20 xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
+# typein TITLE TEXT: types TEXT and Return into the dialog titled TITLE once the keyboard is
+# there: a dialog shows before it takes the focus, and keys typed sooner go elsewhere.
+focused() { xdotool windowfocus "$1" && [ "$(xdotool getwindowfocus)" = "$1" ]; }
+typein() {
+    local dialog
+    dialog=$(window "$1") && [ -n "$dialog" ] || return 1
+    waitfor 10 focused "$dialog" || return 1
+    xdotool type --delay 20 "$2"
+    xdotool key Return
+}
 
 # A display of our own.
 display=""
@@ -85,9 +95,7 @@ shot 2-recording-with-cursor
 key alt+p                            # Stop
 
 key ctrl+s
-window 'Save Data File' >/dev/null || fail "no save dialog"
-xdotool type --delay 20 "$work/run.dat"
-xdotool key Return
+typein 'Save Data File' "$work/run.dat" || fail "no save dialog"
 waitfor 10 test -s "$work/run.dat" || fail "Save as wrote no file"
 title "Tavolin - run.dat"
 shot 3-saved
@@ -96,9 +104,7 @@ key ctrl+n                           # New
 title Tavolin
 shot 4-new
 key ctrl+o
-window 'Open Data File' >/dev/null || fail "no open dialog"
-xdotool type --delay 20 "$work/run.dat"
-xdotool key Return
+typein 'Open Data File' "$work/run.dat" || fail "no open dialog"
 title "Tavolin - run.dat"
 shot 5-opened
 key alt+x                            # Exit
@@ -182,9 +188,7 @@ main=$(window 'Tavolin - recovered recording \(not saved\)') || fail "the recove
 eval "$(xdotool getwindowgeometry --shell "$main")"
 shot 7-recovered
 key ctrl+s
-window 'Save Data File' >/dev/null || fail "no save dialog after recovery"
-xdotool type --delay 20 "$work/recovered.dat"
-xdotool key Return
+typein 'Save Data File' "$work/recovered.dat" || fail "no save dialog after recovery"
 waitfor 10 test -s "$work/recovered.dat" || fail "Save as wrote no file after recovery"
 recovered=$(($(wc -l <"$work/recovered.dat") - 1))
 # A row the kill cut in half is left out; everything before it comes back as it was.
