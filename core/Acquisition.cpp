@@ -31,7 +31,11 @@ void Acquisition::PollOrReconnect() {
 bool Acquisition::Reconnect() {
     // A station that is switched off would make each attempt wait out its time-out here, on
     // the caller's thread; the probe waits for it elsewhere.
-    if (probe_ && !probe_->StationAnswered(connection_.selectedPort())) return false;
+    if (probe_ && !probe_->StationAnswered(connection_.selectedPort())) {
+        if (const auto why = probe_->reason(connection_.selectedPort()))
+            connection_.NoteReason(*why);
+        return false;
+    }
     return connection_.ConnectSelected();
 }
 

@@ -30,6 +30,12 @@ std::string Connection::Hint() const {
     return selectedPort_ + ": " + (reason_ ? reason_->text() : std::string("not tried yet"));
 }
 
+void Connection::NoteReason(const PortReason& why) {
+    if (onLine() || reason_ == why) return;
+    reason_ = why;
+    ShowHint();
+}
+
 void Connection::GoOffLine() {
     link_.Close();
     kind_ = DeviceKind::None;

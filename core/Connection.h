@@ -59,6 +59,9 @@ class Connection {
     /// "<port>: not tried yet" or "no port chosen".
     std::string Hint() const;
 
+    /// Off line, an attempt on the remembered port made elsewhere (the reconnect probe) found
+    /// no station: keep why, for the tool tip.
+    void NoteReason(const PortReason& why);
     /// Closes the link and shows " OFF LINE "; the remembered port stays.
     void GoOffLine();
     /// A link error while on line: goes off line and keeps why (no answer, or the error).

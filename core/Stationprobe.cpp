@@ -2,7 +2,6 @@
 
 #include <chrono>
 
-#include "link/Portscan.h"
 #include "link/Posixserial.h"
 #include "link/Wakeport.h"
 
@@ -27,17 +26,24 @@ void StationProbe::Start(const std::string& port) {
         makeLine_ ? makeLine_() : std::make_unique<PosixSerialLine>();
     pending_ = std::async(std::launch::async, [line = std::move(line), port]() mutable {
         TWakePort link(std::move(line));
-        const PortProbe row = ScanPorts(link, {port}).front();
-        return row.answered && TWakePort::Identify(row.identity) != DeviceKind::None;
+        return ScanPorts(link, {port}).front();
     });
 }
 
 bool StationProbe::StationAnswered(const std::string& port) {
     if (pending_.valid()) {
         if (pending_.wait_for(std::chrono::seconds(0)) != std::future_status::ready) return false;
-        const bool answered = pending_.get();
-        if (answered && port_ == port) return true;
+        const PortProbe row = pending_.get();
+        takenPort_ = port_;
+        takenReason_ = row.reason;
+        const bool known = row.answered && TWakePort::Identify(row.identity) != DeviceKind::None;
+        if (known && port_ == port) return true;
     }
     Start(port);
     return false;
+}
+
+std::optional<PortReason> StationProbe::reason(const std::string& port) const {
+    if (port != takenPort_) return std::nullopt;
+    return takenReason_;
 }

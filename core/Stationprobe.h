@@ -3,8 +3,10 @@
 #include <functional>
 #include <future>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "link/Portscan.h"
 #include "link/Serialline.h"
 
 /// Finds out, on a thread of its own and with a link of its own, whether a station the
@@ -25,6 +27,9 @@ class StationProbe {
     /// handed out once. Otherwise makes sure a probe of `port` is under way and returns false
     /// at once.
     bool StationAnswered(const std::string& port);
+    /// Why the last probe StationAnswered took found no station on `port`: nothing when it
+    /// found one, when none has been taken yet, or when it probed another port.
+    std::optional<PortReason> reason(const std::string& port) const;
     /// Waits until a probe under way has finished; its result is kept for StationAnswered.
     void Wait() const;
     /// Waits for a probe under way and forgets it, so that the port is free again.
@@ -36,5 +41,7 @@ class StationProbe {
 
     LineFactory makeLine_;
     std::string port_;
-    std::future<bool> pending_;
+    std::future<PortProbe> pending_;
+    std::string takenPort_;
+    std::optional<PortReason> takenReason_;
 };

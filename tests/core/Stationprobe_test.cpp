@@ -65,7 +65,9 @@ class SilentView final : public MainView {
     void AutoScrollAfterAppend(int) override {}
     void LogCleared() override {}
     void StateChanged(AcqState) override {}
+    void ShowConnectionHint(const std::string& text) override { hint = text; }
     std::string status;
+    std::string hint;
 };
 
 Bytes InfoReply(const std::string& identity) {
@@ -121,15 +123,18 @@ TEST_F(ProbingCore, theWindowConnectsOnItsOwnLinkOnlyAfterTheProbeHeardAKnownSta
         const char* what;
         Bytes probeHears;
         bool connects;
+        // Off line, the status panel's tool tip says why the probe found no station.
+        std::optional<PortReason::Kind> reason;
     };
     Bytes damaged = InfoReply("KRF-51");
     damaged.back() ^= 0x01;
+    using Kind = PortReason::Kind;
     const Case cases[] = {
-        {"a KRF-51", InfoReply("KRF-51 v3"), true},
-        {"a KRT-51", InfoReply("KRT-51"), true},
-        {"a foreign identity", InfoReply("krf-51"), false},
-        {"silence", {}, false},
-        {"a damaged reply", damaged, false},
+        {"a KRF-51", InfoReply("KRF-51 v3"), true, std::nullopt},
+        {"a KRT-51", InfoReply("KRT-51"), true, std::nullopt},
+        {"a foreign identity", InfoReply("krf-51"), false, Kind::ForeignIdentity},
+        {"silence", {}, false, Kind::NoAnswer},
+        {"a damaged reply", damaged, false, Kind::LinkError},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -145,6 +150,15 @@ TEST_F(ProbingCore, theWindowConnectsOnItsOwnLinkOnlyAfterTheProbeHeardAKnownSta
         EXPECT_EQ(app->connection().onLine(), c.connects);
         EXPECT_EQ(script->opened.size(), c.connects ? 1u : 0u);
         EXPECT_EQ(view.status, c.connects ? " ON LINE: KRF-51 v3 (/dev/ttyUSB0) " : " OFF LINE ");
+        const std::optional<PortReason>& reason = app->connection().reason();
+        EXPECT_EQ(reason ? std::optional(reason->kind()) : std::nullopt, c.reason);
+        EXPECT_EQ(view.hint, reason ? "/dev/ttyUSB0: " + reason->text() : view.status);
+        if (reason && c.reason == Kind::NoAnswer) {
+            EXPECT_EQ(*reason, PortReason::NoAnswer(19200));
+        }
+        if (reason && c.reason == Kind::ForeignIdentity) {
+            EXPECT_EQ(*reason, PortReason::ForeignIdentity("krf-51"));
+        }
         script->input.clear();
         gate->Release({});
         probe.Cancel();
