@@ -122,7 +122,7 @@ QWidget* TMainForm::BuildCentralArea() {
 
     connect(graph_, &TGraphView::readoutChanged, this, [this](const QStringList& texts) {
         for (int i = 0; i < texts.size() && i + 1 < StatusPanels; ++i)
-            statusPanels_->panel(i + 1).setText(texts[i]);
+            statusPanels_->SetText(i + 1, texts[i]);
     });
     connect(graph_, &TGraphView::cursorSwitchedOn, this,
             [this] { action("acCursor")->setChecked(true); });
@@ -146,15 +146,15 @@ void TMainForm::BuildStatusBar() {
     // show in the connection panel for their time instead.
     connect(statusBar(), &QStatusBar::messageChanged, this,
             [this](const QString& message) { statusPanels_->connection().ShowMessage(message); });
-    // The achieved poll rate, a panel of the row sized like the others.
-    pollRate_ = &statusPanels_->panel(statusPanels_->AddPanel({QStringLiteral(" 99.9 Hz ")}));
+    // The period a recording did not keep, and the achieved poll rate: panels of the same
+    // row, which give way to the readouts when the window is narrow (see TStatusPanels).
+    noticePanel_ = statusPanels_->AddPanel({}, TStatusPanels::Claim::Notice);
+    periodNotice_ = &statusPanels_->panel(noticePanel_);
+    periodNotice_->setObjectName(QStringLiteral("lbPeriod"));
+    pollRate_ = &statusPanels_->panel(
+        statusPanels_->AddPanel({QStringLiteral(" 99.9 Hz ")}, TStatusPanels::Claim::Extra));
     pollRate_->setObjectName(QStringLiteral("PollRate"));
     RefreshHealth();
-    periodNotice_ = new QLabel(this);
-    periodNotice_->setObjectName(QStringLiteral("lbPeriod"));
-    periodNotice_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    periodNotice_->setVisible(false);
-    statusBar()->addPermanentWidget(periodNotice_);
 }
 
 void TMainForm::ShowRecordPeriod() {
@@ -163,11 +163,13 @@ void TMainForm::ShowRecordPeriod() {
     // The journal stands for the same period as the log (a no-op while it is unchanged).
     UpdateJournalLayout();
     const PeriodNotice notice = NoticeOf(acquisition(), connection().kind());
-    const QString text = QString::fromStdString(notice.text);
+    // Spaced like the other panels' texts.
+    const QString text = notice.text.empty()
+                             ? QString()
+                             : QStringLiteral(" %1 ").arg(QString::fromStdString(notice.text));
     if (text == periodNotice_->text()) return;
-    periodNotice_->setText(text);
     periodNotice_->setToolTip(QString::fromStdString(notice.reason));
-    periodNotice_->setVisible(!text.isEmpty());
+    statusPanels_->SetText(noticePanel_, text);
 }
 
 void TMainForm::ShowTraces(const graph::Visibility& visible) {
@@ -175,7 +177,7 @@ void TMainForm::ShowTraces(const graph::Visibility& visible) {
     // A hidden trace has no readout: its panel makes room for the others, so that at the
     // smallest window the visible ones show whole.
     for (int trace = 0; trace < TraceCount; ++trace)
-        statusPanels_->panel(trace + 2).setVisible(visible[trace]);
+        statusPanels_->SetWanted(trace + 2, visible[trace]);
 }
 
 QString TMainForm::statusText(int panel) const {

@@ -8,9 +8,9 @@
 #include <optional>
 
 #include "core/Appcore.h"
-#include "files/Journalfiles.h"
 #include "core/Tickschedule.h"
 #include "files/Config.h"
+#include "files/Journalfiles.h"
 
 class QAction;
 class QLabel;
@@ -150,6 +150,7 @@ class TMainForm : public QMainWindow, public MainView {
     TReferenceView* reference_ = nullptr;  // one of the chart's overlays
     int referencePeriodMs_ = 100;
     QTimer healthTimer_;
-    std::size_t marksShown_ = 0;  // change marks the chart has drawn
+    std::size_t marksShown_ = 0;      // change marks the chart has drawn
     QLabel* periodNotice_ = nullptr;  // the period a recording did not keep
+    int noticePanel_ = 0;             // its index in the status panels
 };

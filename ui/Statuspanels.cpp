@@ -109,20 +109,36 @@ TStatusPanels::TStatusPanels(QWidget* parent) : QWidget(parent) {
     connection_ = new TConnectionPanel(this);
     connection_->setObjectName(QStringLiteral("StatusPanel0"));
     row->addWidget(connection_, 1);
-    panels_.push_back(connection_);
-    widest_.emplace_back();
+    panels_.push_back({connection_, {}, Claim::Readout});
     ApplyWidths();
 }
 
-int TStatusPanels::AddPanel(const QStringList& widestTexts) {
+int TStatusPanels::AddPanel(const QStringList& widestTexts, Claim claim) {
     auto* label = new QLabel(this);
     MakePanel(*label);
     label->setObjectName(QStringLiteral("StatusPanel%1").arg(panels_.size()));
     layout()->addWidget(label);
-    panels_.push_back(label);
-    widest_.push_back(widestTexts);
+    panels_.push_back({label, widestTexts, claim});
     ApplyWidths();
     return count() - 1;
+}
+
+void TStatusPanels::SetText(int index, const QString& text) {
+    Panel& p = panels_.at(static_cast<std::size_t>(index));
+    if (p.label->text() == text) return;
+    const bool wasEmpty = p.label->text().isEmpty();
+    p.label->setText(text);
+    if (p.claim == Claim::Notice) {
+        p.label->setFixedWidth(WidthFor(text));
+        Fit();
+    } else if (wasEmpty != text.isEmpty()) {
+        Fit();
+    }
+}
+
+void TStatusPanels::SetWanted(int index, bool wanted) {
+    panels_.at(static_cast<std::size_t>(index)).wanted = wanted;
+    Fit();
 }
 
 int TStatusPanels::WidthFor(const QString& text) const {
@@ -130,15 +146,60 @@ int TStatusPanels::WidthFor(const QString& text) const {
 }
 
 void TStatusPanels::ApplyWidths() {
-    connection_->setMinimumWidth(TConnectionPanel::MinimumWidth(fontMetrics()));
+    const int smallest = TConnectionPanel::MinimumWidth(fontMetrics());
+    connection_->setMinimumWidth(smallest);
+    // The row asks only for the connection panel: Fit keeps the rest within what it gets.
+    setMinimumWidth(smallest);
     for (std::size_t i = 1; i < panels_.size(); ++i) {
-        int width = 0;
-        for (const QString& text : widest_[i]) width = std::max(width, WidthFor(text));
-        panels_[i]->setFixedWidth(width);
+        const Panel& p = panels_[i];
+        int width = p.claim == Claim::Notice ? WidthFor(p.label->text()) : 0;
+        for (const QString& text : p.widest) width = std::max(width, WidthFor(text));
+        p.label->setFixedWidth(width);
+    }
+    Fit();
+}
+
+void TStatusPanels::Fit() {
+    const std::size_t n = panels_.size();
+    std::vector<bool> show(n, false);
+    int used = connection_->minimumWidth();
+    const auto take = [&](std::size_t i) {
+        const int needed = PanelSpacing + panels_[i].label->width();
+        if (used + needed > width()) return false;
+        used += needed;
+        return true;
+    };
+    const auto has = [&](std::size_t i, Claim claim, bool empty) {
+        const Panel& p = panels_[i];
+        return p.wanted && p.claim == claim && p.label->text().isEmpty() == empty;
+    };
+    for (std::size_t i = 1; i < n; ++i) {
+        if (!has(i, Claim::Readout, false)) continue;
+        show[i] = true;
+        used += PanelSpacing + panels_[i].label->width();
+    }
+    for (std::size_t i = 1; i < n; ++i) {
+        if (has(i, Claim::Notice, false)) show[i] = take(i);
+    }
+    // Empty readouts from the left, so that no gap opens between those that show.
+    bool room = true;
+    for (std::size_t i = 1; i < n; ++i) {
+        if (has(i, Claim::Readout, true)) room = show[i] = room && take(i);
+    }
+    for (std::size_t i = 1; i < n; ++i) {
+        if (has(i, Claim::Extra, false) || has(i, Claim::Extra, true)) show[i] = take(i);
+    }
+    for (std::size_t i = 1; i < n; ++i) {
+        if (panels_[i].label->isHidden() == show[i]) panels_[i].label->setHidden(!show[i]);
     }
 }
 
 void TStatusPanels::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange) ApplyWidths();
+}
+
+void TStatusPanels::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    Fit();
 }

@@ -48,26 +48,47 @@ class TConnectionPanel final : public QLabel {
 /// wide as the widest of them in the bar's font, so that its value and unit always show whole;
 /// the connection panel takes the width that is left. Tool-bar and menu hints never cover the
 /// row: they are left to tool tips.
+///
+/// The row never holds more than fits beside the connection panel's smallest width. When it is
+/// short, panels claim their room in this order: readouts with something to show (always: the
+/// window's smallest width has room for every one of them), then a notice, then empty readouts
+/// from the left, then extras; a panel that finds no room hides until there is.
 class TStatusPanels final : public QWidget {
   public:
+    /// How a panel claims its room in a short row.
+    enum class Claim { Readout, Notice, Extra };
+
     explicit TStatusPanels(QWidget* parent = nullptr);
 
     /// The connection panel, always the first.
     TConnectionPanel& connection() const { return *connection_; }
-    /// Adds a panel sized for the widest of `widestTexts`; returns its index (1, 2, ...).
-    int AddPanel(const QStringList& widestTexts);
+    /// Adds a panel sized for the widest of `widestTexts`; returns its index (1, 2, ...). A
+    /// Notice is as wide as the text it shows instead, and wanted only while it has one.
+    int AddPanel(const QStringList& widestTexts, Claim claim = Claim::Readout);
     int count() const { return static_cast<int>(panels_.size()); }
-    QLabel& panel(int index) const { return *panels_.at(static_cast<std::size_t>(index)); }
+    QLabel& panel(int index) const { return *panels_.at(static_cast<std::size_t>(index)).label; }
+    /// Sets what panel `index` shows and fits the row again.
+    void SetText(int index, const QString& text);
+    /// Whether panel `index` belongs in the row at all (a hidden trace's readout does not).
+    void SetWanted(int index, bool wanted);
     /// The width a panel needs to show `text` whole in this row's font.
     int WidthFor(const QString& text) const;
 
   protected:
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
+    struct Panel {
+        QLabel* label;
+        QStringList widest;
+        Claim claim;
+        bool wanted = true;
+    };
     void ApplyWidths();
+    /// Shows the panels that have room in the row's width, hides the others.
+    void Fit();
 
     TConnectionPanel* connection_;
-    std::vector<QLabel*> panels_;
-    std::vector<QStringList> widest_;
+    std::vector<Panel> panels_;
 };

@@ -471,4 +471,64 @@ TEST(MainFormStatusBar, atTheSmallestWindowEveryReadoutShowsWholeAndHintsLeaveTh
     EXPECT_EQ(connection.text(), " OFF LINE ");
 }
 
+// Each status panel that shows starts after the one before it, ends inside the window and
+// holds its text whole; the connection panel keeps at least the model.
+void ExpectPanelsInARow(const TMainForm& window) {
+    QApplication::processEvents();  // the row lays out the panels it just showed or hid
+    const TStatusPanels& panels = window.statusPanels();
+    int right = -1;
+    for (int i = 0; i < panels.count(); ++i) {
+        const QLabel& panel = panels.panel(i);
+        if (!panel.isVisible()) continue;
+        SCOPED_TRACE(panel.objectName().toStdString() + " " + panel.text().toStdString());
+        const int left = panel.mapTo(&window, QPoint(0, 0)).x();
+        EXPECT_GT(left, right) << "it starts after the panel before it";
+        right = left + panel.width() - 1;
+        EXPECT_LT(right, window.width());
+        if (i > 0) {
+            EXPECT_GE(panel.contentsRect().width(),
+                      panel.fontMetrics().horizontalAdvance(panel.text()));
+        }
+    }
+    const TConnectionPanel& connection = panels.connection();
+    EXPECT_GE(connection.width(), TConnectionPanel::MinimumWidth(connection.fontMetrics()));
+}
+
+TEST(MainFormStatusBar, atTheSmallestWindowANoticeAndTheReadoutsShareTheRowWithoutOverlap) {
+    // A KRF-51 at 20 ms on a real line's timing cannot keep the period: the notice shows.
+    StationProcess station(
+        {.model = "KRF-51", .extra = {"--wire-baud", "19200", "--turnaround", "1000"}});
+    const TempFolder folder;
+    std::ofstream(folder / "tavolin.ini", std::ios::binary)
+        << "[General]\r\nPortName=" << station.Link() << "\r\n[Settings]\r\nSample=20\r\n";
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.size(), QSize(886, 679));
+    QTRY_VERIFY_WITH_TIMEOUT(window.connection().onLine(), 5000);
+    ExpectPanelsInARow(window);
+
+    const auto* notice = window.findChild<QLabel*>(QStringLiteral("lbPeriod"));
+    ASSERT_NE(notice, nullptr);
+    window.action("acStart")->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(notice->text().contains(QStringLiteral("20 ms not kept")), 10000);
+    EXPECT_TRUE(notice->isVisible()) << "the empty readouts make room for it";
+    ExpectPanelsInARow(window);
+
+    // With the cursor on, the readouts of the visible traces take the room they need.
+    window.action("acCursor")->trigger();
+    ASSERT_TRUE(window.graph().cursorOn());
+    TStatusPanels& panels = window.statusPanels();
+    for (int i = 1; i <= graph::ReadoutPanels; ++i) {
+        const bool traceShown = i == 1 || graph::DefaultVisibility[i - 2];
+        EXPECT_EQ(panels.panel(i).isVisible(), traceShown) << i;
+        if (traceShown) {
+            EXPECT_FALSE(panels.panel(i).text().isEmpty()) << i;
+        }
+    }
+    ExpectPanelsInARow(window);
+    window.action("acStop")->trigger();
+    window.store().setModified(false);  // nothing to ask at close
+}
+
 }  // namespace

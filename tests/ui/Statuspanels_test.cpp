@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QFontMetrics>
+#include <QTest>
 
 #include "ui/Statuspanels.h"
 
@@ -63,6 +65,88 @@ TEST(StatusPanels, eachPanelIsAsWideAsItsWidestTextInTheRowsFont) {
     const int before = row.panel(1).width();
     row.setFont(QFont(QStringLiteral("Sans Serif"), 16));
     EXPECT_GT(row.panel(1).width(), before);
+}
+
+// The panels that show, in the row's order, each checked for overlap and for its text.
+void ExpectNoOverlap(const TStatusPanels& row) {
+    int right = -1;
+    for (int i = 0; i < row.count(); ++i) {
+        const QLabel& panel = row.panel(i);
+        if (!panel.isVisible()) continue;
+        SCOPED_TRACE(panel.text().toStdString());
+        EXPECT_GT(panel.x(), right) << "it starts after the panel before it";
+        right = panel.x() + panel.width() - 1;
+        EXPECT_LT(right, row.width()) << "it ends inside the row";
+        if (i > 0) {
+            EXPECT_GE(panel.contentsRect().width(),
+                      panel.fontMetrics().horizontalAdvance(panel.text()));
+        }
+    }
+    EXPECT_GE(row.connection().width(),
+              TConnectionPanel::MinimumWidth(row.connection().fontMetrics()));
+}
+
+TEST(StatusPanels, aShortRowKeepsTheReadoutsWholeAndTheRestGivesWayInOrder) {
+    TStatusPanels row;
+    row.setFont(QFont(QStringLiteral("Sans Serif"), 8));
+    const int time = row.AddPanel({QStringLiteral(" t = 8999.5 s ")});
+    const int tset = row.AddPanel({QStringLiteral(" Tset = 999.9°C ")});
+    const int notice = row.AddPanel({}, TStatusPanels::Claim::Notice);
+    const int rate = row.AddPanel({QStringLiteral(" 99.9 Hz ")}, TStatusPanels::Claim::Extra);
+    const QString noticeText = QStringLiteral(" 20 ms not kept: 21.6 ms ");
+    const int gap = 2;  // the row's spacing
+    const int smallest = TConnectionPanel::MinimumWidth(row.connection().fontMetrics());
+    const int wTime = row.WidthFor(QStringLiteral(" t = 8999.5 s "));
+    const int wTset = row.WidthFor(QStringLiteral(" Tset = 999.9°C "));
+    const int wNotice = row.WidthFor(noticeText);
+    const int wRate = row.WidthFor(QStringLiteral(" 99.9 Hz "));
+    const int readouts = smallest + 2 * gap + wTime + wTset;
+
+    struct Case {
+        const char* what;
+        int width;
+        bool cursor;  // the readouts have texts
+        bool notice;
+        bool time, tset, noticeShown, rate;
+    };
+    const Case cases[] = {
+        {"room for all", readouts + 2 * gap + wNotice + wRate + 20, true, true, true, true, true,
+         true},
+        {"the rate goes first", readouts + gap + wNotice, true, true, true, true, true, false},
+        {"then the notice, while a smaller extra still fits", readouts + gap + wNotice - 1, true,
+         true, true, true, false, true},
+        {"readouts always show", readouts, true, true, true, true, false, false},
+        {"without a notice the rate takes its room", readouts + gap + wRate, true, false, true,
+         true, false, true},
+        {"empty readouts make room for a notice", smallest + gap + wNotice + gap + wTime, false,
+         true, true, false, true, false},
+        {"and go from the right", smallest + 2 * gap + wTime + wTset, false, false, true, true,
+         false, false},
+        {"empty readouts before the rate", smallest + 2 * gap + wTime + wRate, false, false, true,
+         false, false, true},
+    };
+    row.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&row));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        row.SetText(time, c.cursor ? QStringLiteral(" t = 1.5 s ") : QString());
+        row.SetText(tset, c.cursor ? QStringLiteral(" Tset = 320.0°C ") : QString());
+        row.SetText(notice, c.notice ? noticeText : QString());
+        row.panel(rate).setText(QStringLiteral(" 10.0 Hz "));
+        row.resize(c.width, row.height());
+        QApplication::processEvents();  // the row lays its panels out
+        EXPECT_EQ(row.panel(time).isVisible(), c.time);
+        EXPECT_EQ(row.panel(tset).isVisible(), c.tset);
+        EXPECT_EQ(row.panel(notice).isVisible(), c.noticeShown);
+        EXPECT_EQ(row.panel(rate).isVisible(), c.rate);
+        ExpectNoOverlap(row);
+    }
+    // A hidden trace's readout is not wanted, whatever room there is.
+    row.SetWanted(tset, false);
+    row.resize(readouts + 400, row.height());
+    QApplication::processEvents();
+    EXPECT_FALSE(row.panel(tset).isVisible());
+    EXPECT_TRUE(row.panel(rate).isVisible());
 }
 
 }  // namespace
