@@ -100,7 +100,11 @@ Claim Claim::Take(const fs::path& folder) {
                            ")");
     for (int window = 1; window <= MaxWindows; ++window) {
         std::string name(BaseName);
-        if (window > 1) name += "-" + std::to_string(window);
+        // Appended piece by piece: GCC 12's -Wrestrict misreads "-" + std::to_string(n) at -O3.
+        if (window > 1) {
+            name += '-';
+            name += std::to_string(window);
+        }
         const fs::path lockPath = folder / (name + ".lock");
         UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
         if (!lock) {
@@ -121,8 +125,12 @@ fs::path MoveAside(const fs::path& file, std::string_view stem, std::time_t now)
     const std::string base = std::string(stem) + "-" + Stamp(now);
     const std::string extension = file.extension().string();
     for (int n = 1; n <= MaxSameSecond; ++n) {
-        const fs::path target =
-            folder / (base + (n > 1 ? "-" + std::to_string(n) : std::string()) + extension);
+        std::string leaf = base;
+        if (n > 1) {
+            leaf += '-';
+            leaf += std::to_string(n);
+        }
+        const fs::path target = folder / (leaf + extension);
         std::error_code ec;
         if (fs::exists(fs::symlink_status(target, ec))) continue;
         Rename(file, target);

@@ -6,7 +6,11 @@ cd "$(dirname "$0")/.."
 bash scripts/deps.sh dpkg-dev lintian desktop-file-utils appstream
 build=${TAVOLIN_RELEASE_DIR:-build-release}
 # Debian's hardening flags (fortify, stack protector, relro, now), as a Debian build uses them.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 eval "$(dpkg-buildflags --export=sh)"
+# CMake takes CXXFLAGS and LDFLAGS from the environment but not CPPFLAGS, which carries
+# _FORTIFY_SOURCE.
+export CXXFLAGS="$CPPFLAGS $CXXFLAGS"
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
       -DTAVOLIN_TESTS=OFF -DTAVOLIN_BENCH=OFF >/dev/null
 cmake --build "$build" --parallel "$(nproc)"
