@@ -118,7 +118,9 @@ TTuneForm::TTuneForm(AppCore& core, QWidget* parent)
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionMode(QAbstractItemView::NoSelection);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    // Each column as wide as its caption or its widest figure; the row's mark takes the rest.
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setStretchLastSection(true);
     table_->setMinimumSize(560, 260);
 
     start_ = new QPushButton(QStringLiteral("&Start"), this);

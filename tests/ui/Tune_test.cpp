@@ -2,6 +2,7 @@
 // process, whose log tells what the run sent and what it left in the station.
 #include <gtest/gtest.h>
 
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableWidget>
@@ -69,7 +70,16 @@ TEST(TuneForm, opensWithItsDefaultsAndNothingToApply) {
     EXPECT_FALSE(Child<QPushButton>(form, "btApply")->isEnabled());
     EXPECT_FALSE(Child<QPushButton>(form, "btDiscard")->isEnabled());
     EXPECT_TRUE(Child<QPushButton>(form, "btStart")->isEnabled());
-    EXPECT_EQ(Child<QTableWidget>(form, "lvExperiments")->rowCount(), 0);
+    auto* table = Child<QTableWidget>(form, "lvExperiments");
+    EXPECT_EQ(table->rowCount(), 0);
+    // Every column's caption shows whole ("Overshoot %" among them).
+    form.show();
+    const QHeaderView& header = *table->horizontalHeader();
+    for (int c = 0; c < table->columnCount(); ++c) {
+        const QString caption = table->horizontalHeaderItem(c)->text();
+        EXPECT_GE(header.sectionSize(c), header.fontMetrics().horizontalAdvance(caption) + 4)
+            << caption.toStdString();
+    }
 }
 
 TEST(TuneForm, theActionRefusesAStationThatIsOffLine) {
