@@ -14,15 +14,15 @@ int MarkTop() {
 
 }  // namespace
 
-void TChangeMarksView::Paint(QPainter& painter, const QImage& picture, const graph::Plot& plot,
-                             int pos) const {
+void TChangeMarksView::Paint(QPainter& painter, const QImage& picture,
+                             const ChartMapping& chart) const {
     (void)picture;  // the marks sit over the top border
     painter.save();
     painter.setPen(graphpaint::ToQColor(colours_[colours::Text]));
     painter.setBrush(graphpaint::ToQColor(colours_[colours::Cursor]));
     for (const ChangeEvent& e : log_.events()) {
-        const int column = e.sample - pos;
-        if (column < 0 || column >= plot.width) continue;
+        const int column = chart.ColumnOf(e.sample);
+        if (!chart.InView(column)) continue;
         const int x = graph::ColumnX(column);
         const QPolygon mark({QPoint(x - HalfWidth, MarkTop()), QPoint(x + HalfWidth, MarkTop()),
                              QPoint(x, MarkTop() + Height)});
@@ -31,12 +31,12 @@ void TChangeMarksView::Paint(QPainter& painter, const QImage& picture, const gra
     painter.restore();
 }
 
-QString TChangeMarksView::ToolTipAt(QPoint point, const graph::Plot& plot, int pos) const {
+QString TChangeMarksView::ToolTipAt(QPoint point, const ChartMapping& chart) const {
     if (point.y() < MarkTop() - 1 || point.y() > MarkTop() + Height + 1) return {};
     QString tip;
     for (const ChangeEvent& e : log_.events()) {
-        const int column = e.sample - pos;
-        if (column < 0 || column >= plot.width) continue;
+        const int column = chart.ColumnOf(e.sample);
+        if (!chart.InView(column)) continue;
         if (std::abs(graph::ColumnX(column) - point.x()) > HalfWidth) continue;
         if (!tip.isEmpty()) tip += QLatin1Char('\n');
         tip += QString::fromStdString(e.text);

@@ -1,6 +1,6 @@
 #include "ui/Cursorb.h"
 
-#include <QPen>
+#include <algorithm>
 
 #include "ui/Graphpaint.h"
 
@@ -12,18 +12,18 @@ constexpr int LabelGap = 2;  // between the top of the line and its "B"
 
 }  // namespace
 
-void TCursorB::Paint(QPainter& painter, const QImage& picture, const graph::Plot& plot,
-                     int pos) const {
+void TCursorB::Paint(QPainter& painter, const QImage& picture, const ChartMapping& chart) const {
     (void)picture;  // B is drawn over whatever lies there
     if (!sample_) return;
-    const int column = *sample_ - pos;
-    if (column < 0 || column >= plot.width) return;
-    const graph::VLine line = graph::CursorLine(plot, column);
-    QPen pen(graphpaint::ToQColor(colours_[colours::Cursor]));
-    pen.setDashPattern({DashLength, GapLength});
+    const int column = chart.ColumnOf(*sample_);
+    if (!chart.InView(column)) return;
+    const graph::VLine line = graph::CursorLine(chart.plot, column);
+    const QColor colour = graphpaint::ToQColor(colours_[colours::Cursor]);
+    // Dashes as whole-pixel rectangles: on a HiDPI screen a rectangle one logical pixel wide
+    // covers exactly the device pixels of its column, where a pen's line would straddle two.
+    for (int y = line.top; y < line.bottom; y += DashLength + GapLength)
+        painter.fillRect(line.x, y, 1, std::min(DashLength, line.bottom - y), colour);
     painter.save();
-    painter.setPen(pen);
-    painter.drawLine(line.x, line.top, line.x, line.bottom - 1);
     painter.setPen(graphpaint::ToQColor(colours_[colours::Text]));
     painter.drawText(line.x + LabelGap, line.top + painter.fontMetrics().ascent(),
                      QStringLiteral("B"));

@@ -56,8 +56,7 @@ void TGraphView::AddOverlay(std::unique_ptr<GraphOverlay> overlay) {
 }
 
 void TGraphView::MoveCursorB(int x) {
-    const int column = graph::ClampColumn(graph::MouseColumn(x), plot().width);
-    SetCursorB(graph::FirstSampleOf(pos(), column, factor_));
+    SetCursorB(mapping().SampleAt(x));
 }
 
 void TGraphView::RepaintAll() {
@@ -261,16 +260,16 @@ void TGraphView::paintEvent(QPaintEvent* event) {
         const QRectF target(rect);
         painter.drawImage(target, image_, QRectF(target.topLeft() * ratio, target.size() * ratio));
     }
-    const graph::Plot plot = this->plot();
-    const int pos = this->pos();
-    for (const auto& overlay : overlays_) overlay->Paint(painter, image_, plot, pos);
+    const ChartMapping chart = mapping();
+    for (const auto& overlay : overlays_) overlay->Paint(painter, image_, chart);
 }
 
 bool TGraphView::event(QEvent* event) {
     if (event->type() != QEvent::ToolTip) return QWidget::event(event);
     const QPoint at = static_cast<QHelpEvent*>(event)->pos();
+    const ChartMapping chart = mapping();
     for (const auto& overlay : overlays_) {
-        const QString tip = overlay->ToolTipAt(at, plot(), pos());
+        const QString tip = overlay->ToolTipAt(at, chart);
         if (tip.isEmpty()) continue;
         QToolTip::showText(static_cast<QHelpEvent*>(event)->globalPos(), tip, this);
         return true;

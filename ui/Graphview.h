@@ -10,9 +10,9 @@
 #include "traces/Colours.h"
 #include "traces/Graphgeometry.h"
 #include "traces/Tracestore.h"
+#include "ui/Graphoverlay.h"
 
 class QScrollBar;
-class GraphOverlay;
 class TCursorB;
 
 /// The strip chart's paint box (LogPaintBox): one pixel column per sample at 1:1, or a run of
@@ -64,6 +64,8 @@ class TGraphView : public QWidget {
     void SetCursorB(std::optional<int> sample);
     std::optional<int> cursorBSample() const;
 
+    /// Where the picture shows each sample now: the overlays are drawn and hit-tested with it.
+    ChartMapping mapping() const { return {plot(), pos(), factor_}; }
     /// Paints `overlay` over the picture from now on, after the ones added before, and keeps
     /// it. RefreshOverlays repaints after an overlay changed.
     void AddOverlay(std::unique_ptr<GraphOverlay> overlay);

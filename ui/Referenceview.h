@@ -8,9 +8,10 @@
 #include "ui/Graphoverlay.h"
 
 /// A reference run: a saved recording drawn under the live one for comparison, aligned at its
-/// first sample to the live recording's first sample. Its traces are drawn in a tint halfway
-/// between their colour and the background, only those visible in the chart and in its file,
-/// and only on background pixels, so that the live run stays on top.
+/// first sample to the live recording's first sample. Its traces are drawn the way the chart
+/// draws its own, at the chart's zoom, in a tint halfway between their colour and the
+/// background, only those visible in the chart and in its file, and only on background pixels
+/// of the picture (device pixels on a HiDPI screen), so that the live run stays on top.
 class TReferenceView final : public GraphOverlay {
   public:
     TReferenceView(const graph::Visibility& chartVisible, const colours::ColourSet& colours)
@@ -22,8 +23,7 @@ class TReferenceView final : public GraphOverlay {
     /// The reference's samples, or null without one.
     const TraceStore* store() const { return store_.get(); }
 
-    void Paint(QPainter& painter, const QImage& picture, const graph::Plot& plot,
-               int pos) const override;
+    void Paint(QPainter& painter, const QImage& picture, const ChartMapping& chart) const override;
 
   private:
     const graph::Visibility& chartVisible_;

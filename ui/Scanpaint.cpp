@@ -22,7 +22,7 @@ TScanPainter::TScanPainter(QImage& image)
 
 int TScanPainter::Physical(int v) const {
     if (wholeRatio_) return v * wholeRatio_;
-    return static_cast<int>(std::floor(v * ratio_ + 0.5));
+    return PhysicalEdge(v, ratio_);
 }
 
 bool TScanPainter::Span(int left, int top, int right, int bottom, QRect& span) const {

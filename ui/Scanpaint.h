@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QRect>
 #include <QRgb>
+#include <cmath>
 
 #include "traces/Graphgeometry.h"
 
@@ -31,6 +32,13 @@ class TScanPainter {
     /// NOT-XORs `pen` onto the line: each pixel becomes NOT (pen XOR pixel) in its 24 colour
     /// bits. A second pass restores every pixel.
     void NotXor(const graph::VLine& line, QRgb pen);
+
+    /// The device pixel edge of logical edge `v` at `ratio` device pixels a logical pixel: the
+    /// logical pixel x covers device pixels PhysicalEdge(x) .. PhysicalEdge(x + 1) - 1. For
+    /// whoever reads the picture back where the painter drew.
+    static int PhysicalEdge(int v, qreal ratio) {
+        return static_cast<int>(std::floor(v * ratio + 0.5));
+    }
 
     /// The logical rectangle a line covers, for scheduling a repaint of it.
     static QRect RectOf(const graph::VLine& line) {

@@ -9,6 +9,7 @@
 #include <cmath>
 #include <memory>
 
+#include "Overlayscene.h"
 #include "traces/Graphgeometry.h"
 #include "ui/Graphpaint.h"
 #include "ui/Graphview.h"
@@ -154,6 +155,27 @@ TEST_F(GraphHiDpiTest, LiveColumnsAndTheCursorMatchAFullRepaintAndReachTheScreen
     const QImage shown = view_.grab().toImage().convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(shown.size(), view_.image().size());
     EXPECT_EQ(shown, view_.image());
+}
+
+// The overlays are drawn over the picture in logical pixels but must meet it device pixel
+// for device pixel: B on both device columns of its column, the reference only on background
+// device pixels, each where the chart shows the sample at every zoom.
+TEST(GraphHiDpiOverlays, cursorBCoversTheDevicePixelsOfItsColumn) {
+    OverlayScene scene;
+    ASSERT_EQ(scene.view().devicePixelRatioF(), Ratio);
+    overlaychecks::CursorBLandsOnTheColumnOfItsSample(scene);
+}
+
+TEST(GraphHiDpiOverlays, changeMarksHangOverTheDevicePixelsOfTheirColumns) {
+    OverlayScene scene;
+    ASSERT_EQ(scene.view().devicePixelRatioF(), Ratio);
+    overlaychecks::ChangeMarksLandOnTheColumnsOfTheirSamples(scene);
+}
+
+TEST(GraphHiDpiOverlays, aReferenceRunReadsAndDrawsThePicturesDevicePixels) {
+    OverlayScene scene;
+    ASSERT_EQ(scene.view().devicePixelRatioF(), Ratio);
+    overlaychecks::AReferenceRunIsDrawnAsTheChartDrawsIt(scene);
 }
 
 }  // namespace

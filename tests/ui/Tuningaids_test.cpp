@@ -130,20 +130,42 @@ TEST_F(TuningWindow, eventsGoBesideTheDataFileAndFollowNewOpenAndTheCuts) {
     EXPECT_FALSE(fs::exists(folder / "run.events")) << "no stale marks beside the new file";
 }
 
-TEST(ChangeMarksView, aMarkShowsItsEventsInATooltip) {
+TEST(ChangeMarksView, aMarkShowsTheEventsOfItsColumnInATooltip) {
     Changelog log;
-    log.Record(30, "Write Params");
-    log.Record(30, "P_lim 100.0 \u2192 80.0 %");
-    log.Record(80, "Settings: options");
+    log.Record(40, "Write Params");
+    log.Record(40, "P_lim 100.0 \u2192 80.0 %");
+    log.Record(45, "Heater PID: Kp 40 \u2192 45");
+    log.Record(90, "Settings: options");
     const TChangeMarksView view(log, colours::Defaults);
     const graph::Plot plot{800, 400};
     const int y = graph::PlotTop + 2;
-    EXPECT_EQ(view.ToolTipAt(QPoint(graph::ColumnX(20), y), plot, 10),
-              "Write Params\nP_lim 100.0 \u2192 80.0 %");
-    EXPECT_EQ(view.ToolTipAt(QPoint(graph::ColumnX(70) + 3, y), plot, 10), "Settings: options");
-    EXPECT_EQ(view.ToolTipAt(QPoint(graph::ColumnX(45), y), plot, 10), "");
-    EXPECT_EQ(view.ToolTipAt(QPoint(graph::ColumnX(20), 200), plot, 10), "") << "below the marks";
-    EXPECT_EQ(view.ToolTipAt(QPoint(graph::ColumnX(0), y), plot, 80), "Settings: options");
+    struct Case {
+        ChartMapping chart;
+        QPoint at;
+        const char* tip;
+    };
+    const Case cases[] = {
+        // One sample a column, the view at 10: marks over columns 30, 35 and 80.
+        {{plot, 10, 1}, {graph::ColumnX(30), y}, "Write Params\nP_lim 100.0 \u2192 80.0 %"},
+        {{plot, 10, 1}, {graph::ColumnX(35) + 2, y}, "Heater PID: Kp 40 \u2192 45"},
+        {{plot, 10, 1}, {graph::ColumnX(80) + 3, y}, "Settings: options"},
+        {{plot, 10, 1}, {graph::ColumnX(55), y}, ""},
+        {{plot, 10, 1}, {graph::ColumnX(30), 200}, ""},  // below the marks
+        {{plot, 90, 1}, {graph::ColumnX(0), y}, "Settings: options"},
+        {{plot, 50, 1}, {graph::ColumnX(-10), y}, ""},  // sample 40 is left of the view
+        // Eight samples a column from 0: 40 and 45 share column 5, 90 is in column 11.
+        {{plot, 0, 8},
+         {graph::ColumnX(5), y},
+         "Write Params\nP_lim 100.0 \u2192 80.0 %\nHeater PID: Kp 40 \u2192 45"},
+        {{plot, 0, 8}, {graph::ColumnX(11) + 4, y}, "Settings: options"},
+        {{plot, 0, 8}, {graph::ColumnX(30), y}, ""},
+        {{plot, 0, 8}, {graph::ColumnX(90), y}, ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(view.ToolTipAt(c.at, c.chart), QString::fromUtf8(c.tip))
+            << "x " << c.at.x() << " y " << c.at.y() << ", view at " << c.chart.pos << " x "
+            << c.chart.factor;
+    }
 }
 
 TEST(ReferenceView, aReferenceTraceIsTintedAndStaysUnderWhatThePictureShows) {
@@ -167,7 +189,7 @@ TEST(ReferenceView, aReferenceTraceIsTintedAndStaysUnderWhatThePictureShows) {
     QImage screen = picture.copy();
     {
         QPainter painter(&screen);
-        view.Paint(painter, picture, plot, 0);
+        view.Paint(painter, picture, {plot, 0, 1});
     }
     const QColor tint((graph.red() + background.red()) / 2,
                       (graph.green() + background.green()) / 2,
