@@ -15,7 +15,10 @@ struct HealthFigures {
     long reconnections = 0;  ///< times the poll brought it back on line after that
     long ticks = 0;
     long overruns = 0;  ///< ticks that took longer than their period
-    /// Mean start-to-start spacing of the ticks; none before the second tick.
+    /// Mean start-to-start spacing of every tick of the poll, recording or not, failed or not:
+    /// the poll rate; none before the second tick. A recording's own spacing (SampleSpacing)
+    /// is another figure: it spans only the samples stored, so a tick that stored nothing
+    /// widens its gap, and it starts afresh with each recording.
     std::optional<double> meanPeriodMs;
 };
 

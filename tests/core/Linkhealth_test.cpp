@@ -163,4 +163,52 @@ TEST(LinkHealthCore, thePollCountsLossesAndReconnectionsAndEachConnectionStartsA
     EXPECT_EQ(connection.reconnections, 1) << "the reconnection that made it";
 }
 
+// Two figures of time on purpose: the poll rate is every tick of the poll, recording or not,
+// failed or not; a recording's spacing is the time between the samples it stored, with the
+// ticks that stored nothing inside its gaps. They part as soon as a poll fails.
+TEST(LinkHealthCore, thePollRateCountsEveryTickWhereARecordingsSpacingCountsItsSamples) {
+    auto line = std::make_unique<FakeSerialLine>();
+    const auto script = line->script();
+    FakePanelView panelView;
+    NullView view;
+    AppCore app(panelView, view, std::move(line));
+    panelView.Attach(app.panel());
+    app.autoRead = false;
+    app.connection().SetSelectedPort("/dev/fake");
+    script->Feed(panelwire::InfoReply("KRT-51 v2.3"));
+    ASSERT_TRUE(app.connection().ConnectSelected());
+    Acquisition& acquisition = app.acquisition();
+    acquisition.SetSamplePeriod(100);
+
+    const Bytes heat = Frame(0, cmd::GetHeat, Bytes(13, 0));
+    const Clock::time_point t0{};
+    int ticks = 0;
+    const auto tick = [&](const Bytes& reply) {
+        script->Feed(reply);
+        const Clock::time_point start = t0 + ticks++ * 100ms;
+        acquisition.Tick(start);
+        app.health().TickDone(start, start + 5ms, 100ms);
+    };
+    tick(heat);  // polled while stopped: no recording yet
+    tick(heat);
+    acquisition.Start();
+    tick(heat);  // samples at 200, 300 and 400 ms
+    tick(heat);
+    tick(heat);
+    tick(panelwire::ErrorReply(cmd::GetHeat, 2));  // busy: off line, no sample
+    tick(panelwire::InfoReply("KRT-51 v2.3"));     // back on line, no sample
+    tick(heat);                                    // samples at 700 and 800 ms
+    tick(heat);
+
+    const HealthFigures total = app.TotalHealth();
+    EXPECT_EQ(total.ticks, 9);
+    EXPECT_NEAR(*total.meanPeriodMs, 100.0, 1e-9) << "the poll kept its period";
+    const SampleSpacing& spacing = acquisition.spacing();
+    EXPECT_EQ(app.store().count(), 5);
+    EXPECT_EQ(spacing.gaps(), 4);
+    EXPECT_EQ(spacing.missed(), 2);
+    EXPECT_NEAR(spacing.meanMs(), 150.0, 1e-9) << "the recording did not";
+    EXPECT_EQ(acquisition.recordPeriodMs(), 150);
+}
+
 }  // namespace
