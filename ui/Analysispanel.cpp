@@ -8,11 +8,15 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
+#include <QTextDocument>
 #include <QVBoxLayout>
+#include <cmath>
 
 namespace {
 
-constexpr int TextColumns = 26;  // the longest line, steady_state_error=-123.45, fits
+// The longest line the panel shows: a reference's figure with the widest value.
+constexpr QLatin1String LongestLine("ref_steady_state_error=-123.45");
 constexpr int TextLines = 22;
 
 }  // namespace
@@ -35,9 +39,14 @@ TAnalysisPanel::TAnalysisPanel(QWidget* parent) : QDockWidget(QStringLiteral("An
     text_->setObjectName(QStringLiteral("AnalysisText"));
     text_->setReadOnly(true);
     text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-    const QFontMetrics metrics(text_->font());
-    text_->setMinimumSize(metrics.horizontalAdvance(QLatin1Char('0')) * TextColumns,
-                          metrics.lineSpacing() * TextLines / 2);
+    const QFontMetricsF metrics(text_->font());
+    // Room for the longest line inside the frame and the document's margins, and beside the
+    // scroll bar that a reference's figures bring: no figure ever breaks over two lines.
+    const qreal chrome = 2 * (text_->frameWidth() + text_->document()->documentMargin()) +
+                         text_->verticalScrollBar()->sizeHint().width();
+    text_->setMinimumSize(
+        static_cast<int>(std::ceil(metrics.horizontalAdvance(LongestLine) + chrome)),
+        static_cast<int>(metrics.lineSpacing() * TextLines / 2));
     layout->addWidget(text_, 1);
 
     copy_ = new QPushButton(QStringLiteral("Copy"), body);

@@ -8,7 +8,10 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPlainTextEdit>
+#include <QScrollBar>
 #include <QTest>
+#include <QTextBlock>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -100,6 +103,24 @@ TEST_F(TuningWindow, shiftClickSetsCursorBAndThePanelShowsTheSpanBetweenTheCurso
 
     window.action("acNew")->trigger();
     EXPECT_EQ(window.graph().cursorBSample(), std::nullopt) << "New forgets B";
+}
+
+TEST(AnalysisPanel, noFigureBreaksOverTwoLinesAtThePanelsSmallestSize) {
+    TAnalysisPanel panel;
+    panel.resize(1, 1);
+    panel.show();
+    auto* edit = panel.findChild<QPlainTextEdit*>(QStringLiteral("AnalysisText"));
+    ASSERT_NE(edit, nullptr);
+    ASSERT_EQ(edit->width(), edit->minimumWidth());
+    // A reference's figures: more lines than the panel's least height shows.
+    std::string text;
+    for (int i = 0; i < 30; ++i) text += "ref_steady_state_error=-123.45\n";
+    panel.ShowText(text);
+    QApplication::processEvents();  // the scroll bar shows, the visible lines are laid out
+    ASSERT_TRUE(edit->verticalScrollBar()->isVisible());
+    const QTextBlock first = edit->document()->firstBlock();
+    EXPECT_EQ(first.text(), QStringLiteral("ref_steady_state_error=-123.45"));
+    EXPECT_EQ(first.lineCount(), 1);
 }
 
 TEST_F(TuningWindow, eventsGoBesideTheDataFileAndFollowNewOpenAndTheCuts) {
