@@ -8,15 +8,15 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScrollBar>
 #include <QTextDocument>
 #include <QVBoxLayout>
 #include <cmath>
 
 namespace {
 
-// The longest line the panel shows: a reference's figure with the widest value.
-constexpr QLatin1String LongestLine("ref_steady_state_error=-123.45");
+// The longest line of the span's own figures, with the widest value it takes. A reference's
+// figures are longer by their "ref_"; they may wrap until the panel is widened.
+constexpr QLatin1String LongestLine("steady_state_error=-123.45");
 constexpr int TextLines = 22;
 
 }  // namespace
@@ -40,10 +40,9 @@ TAnalysisPanel::TAnalysisPanel(QWidget* parent) : QDockWidget(QStringLiteral("An
     text_->setReadOnly(true);
     text_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     const QFontMetricsF metrics(text_->font());
-    // Room for the longest line inside the frame and the document's margins, and beside the
-    // scroll bar that a reference's figures bring: no figure ever breaks over two lines.
-    const qreal chrome = 2 * (text_->frameWidth() + text_->document()->documentMargin()) +
-                         text_->verticalScrollBar()->sizeHint().width();
+    // Room for the longest line inside the frame and the document's margins, so that none of
+    // the span's figures breaks over two lines in a panel tall enough to need no scroll bar.
+    const qreal chrome = 2 * (text_->frameWidth() + text_->document()->documentMargin());
     text_->setMinimumSize(
         static_cast<int>(std::ceil(metrics.horizontalAdvance(LongestLine) + chrome)),
         static_cast<int>(metrics.lineSpacing() * TextLines / 2));

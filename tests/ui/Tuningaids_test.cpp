@@ -105,22 +105,30 @@ TEST_F(TuningWindow, shiftClickSetsCursorBAndThePanelShowsTheSpanBetweenTheCurso
     EXPECT_EQ(window.graph().cursorBSample(), std::nullopt) << "New forgets B";
 }
 
-TEST(AnalysisPanel, noFigureBreaksOverTwoLinesAtThePanelsSmallestSize) {
+TEST(AnalysisPanel, noFigureOfTheSpanBreaksOverTwoLinesAtThePanelsLeastWidth) {
     TAnalysisPanel panel;
-    panel.resize(1, 1);
+    panel.resize(1, 700);  // as narrow as it goes, tall as a docked panel
     panel.show();
     auto* edit = panel.findChild<QPlainTextEdit*>(QStringLiteral("AnalysisText"));
     ASSERT_NE(edit, nullptr);
-    ASSERT_EQ(edit->width(), edit->minimumWidth());
-    // A reference's figures: more lines than the panel's least height shows.
-    std::string text;
-    for (int i = 0; i < 30; ++i) text += "ref_steady_state_error=-123.45\n";
-    panel.ShowText(text);
-    QApplication::processEvents();  // the scroll bar shows, the visible lines are laid out
-    ASSERT_TRUE(edit->verticalScrollBar()->isVisible());
-    const QTextBlock first = edit->document()->firstBlock();
-    EXPECT_EQ(first.text(), QStringLiteral("ref_steady_state_error=-123.45"));
-    EXPECT_EQ(first.lineCount(), 1);
+    // The text's own least width leaves room for its longest line inside the frame and the
+    // document's margins, whatever else makes the panel wider.
+    const qreal room =
+        edit->minimumWidth() - 2 * (edit->frameWidth() + edit->document()->documentMargin());
+    EXPECT_GE(room, QFontMetricsF(edit->font())
+                        .horizontalAdvance(QStringLiteral("steady_state_error=-123.45")));
+    // The longest of the span's figures, with the widest values they take.
+    const QStringList lines = {
+        QStringLiteral("steady_state_error=-123.45"),
+        QStringLiteral("setpoint_start=500.00"),
+        QStringLiteral("settling_time=1800.000"),
+        QStringLiteral("d_PllPer=-10000"),
+    };
+    panel.ShowText(lines.join(QLatin1Char('\n')).toStdString());
+    QApplication::processEvents();  // lays the text out
+    ASSERT_FALSE(edit->verticalScrollBar()->isVisible());
+    for (QTextBlock block = edit->document()->firstBlock(); block.isValid(); block = block.next())
+        EXPECT_EQ(block.lineCount(), 1) << block.text().toStdString();
 }
 
 TEST_F(TuningWindow, eventsGoBesideTheDataFileAndFollowNewOpenAndTheCuts) {
