@@ -342,7 +342,7 @@ void TMainForm::RefreshAnalysis() {
     const std::optional<int> a =
         graph_->cursorOn() ? std::optional<int>(graph_->cursorSample()) : std::nullopt;
     const std::optional<int> b = graph_->cursorBSample();
-    std::string text = cursorspan::PanelText(store(), a, b, config_.samplePeriodMs,
+    std::string text = cursorspan::PanelText(store(), a, b, acquisition().recordPeriodMs(),
                                              graph_->visibility(), analysis_->options());
     if (a && b && reference_->store()) {
         text += cursorspan::ReferenceText(*reference_->store(), *a, *b, referencePeriodMs_,

@@ -64,7 +64,7 @@ class TuningWindow : public ::testing::Test {
         QApplication::sendEvent(&window.graph(), &move);
     }
     std::string ExpectedPanel(int a, int b) {
-        return cursorspan::PanelText(window.store(), a, b, window.config().samplePeriodMs,
+        return cursorspan::PanelText(window.store(), a, b, window.acquisition().recordPeriodMs(),
                                      window.graph().visibility());
     }
 
@@ -157,6 +157,37 @@ TEST_F(TuningWindow, eventsGoBesideTheDataFileAndFollowNewOpenAndTheCuts) {
     EXPECT_TRUE(log.events().empty());
     ASSERT_TRUE(window.SaveDataFile(QString::fromStdString(data.string())));
     EXPECT_FALSE(fs::exists(folder / "run.events")) << "no stale marks beside the new file";
+}
+
+TEST(TuningWindowFiles, marksAndFiguresOfALogSavedAtItsAchievedSpacingKeepItsTimeBase) {
+    // A recording that could not keep 20 ms was saved 18 ms apart; the poll falls back to
+    // 100 ms, the log and its marks keep 18.
+    const TempFolder folder;
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    std::ofstream(folder / "fast.dat", std::ios::binary)
+        << "Time\tTset\tTget\r\n0\t2000\t2000\r\n18\t3000\t2000\r\n36\t3000\t2500\r\n"
+           "54\t3000\t3000\r\n";
+    const std::string marks = "Time\tEvent\r\n18\tTset 200.0 \u2192 300.0 \u00b0C\r\n";
+    std::ofstream(folder / "fast.events", std::ios::binary) << marks;
+    window.OpenDataFile(QString::fromStdString((folder / "fast.dat").string()));
+    ASSERT_EQ(window.acquisition().recordPeriodMs(), 18);
+    ASSERT_EQ(window.core().changelog().events().size(), 1u);
+    EXPECT_EQ(window.core().changelog().events()[0].sample, 1);
+    window.resize(1000, 700);
+    window.show();
+    window.action("acAnalysis")->trigger();
+    const auto press = [&](int column, Qt::KeyboardModifiers modifiers) {
+        const QPointF at(graph::ColumnX(column), 100);
+        QMouseEvent e(QEvent::MouseButtonPress, at, at, Qt::LeftButton, Qt::LeftButton, modifiers);
+        QApplication::sendEvent(&window.graph(), &e);
+    };
+    press(0, Qt::NoModifier);     // cursor A on sample 0
+    press(3, Qt::ShiftModifier);  // cursor B on sample 3: 54 ms later
+    const std::string figures = window.analysis().text().toStdString();
+    EXPECT_TRUE(figures.starts_with("dt=0.054\n")) << figures;
+    EXPECT_NE(figures.find("step_at=0.018\n"), std::string::npos) << figures;
+    ASSERT_TRUE(window.SaveDataFile(QString::fromStdString((folder / "copy.dat").string())));
+    EXPECT_EQ(ReadText(folder / "copy.events"), marks);
 }
 
 TEST(ChangeMarksView, aMarkShowsTheEventsOfItsColumnInATooltip) {
