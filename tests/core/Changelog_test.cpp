@@ -177,20 +177,11 @@ TEST(ChangeMarksText, aBatchLeavesOneMarkUnderItsNameAndOnlyWhenSomethingChanged
     EXPECT_EQ(marks.Describe(HeaterPid{{42, 5, 60, true}}), "") << "still remembered";
 }
 
-class NullView final : public MainView {
-  public:
-    void ShowConnection(const std::string&) override {}
-    void DrawSample(int) override {}
-    void AutoScrollAfterAppend(int) override {}
-    void LogCleared() override {}
-    void StateChanged(AcqState) override {}
-};
-
 TEST(ChangeMarksCore, theCoreMarksWhatThePanelSendsWhileRunningAndNewClearsIt) {
     auto line = std::make_unique<FakeSerialLine>();
     const auto script = line->script();
     FakePanelView panelView;
-    NullView view;
+    NullMainView view;
     AppCore app(panelView, view, std::move(line));
     panelView.Attach(app.panel());
     app.autoRead = false;

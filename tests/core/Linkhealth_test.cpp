@@ -117,20 +117,11 @@ TEST(LinkHealthFigures, fieldsAndTheErrorSummaryNameEachFigure) {
     EXPECT_EQ(HealthErrorSummary(HealthFigures{}), "no errors");
 }
 
-class NullView final : public MainView {
-  public:
-    void ShowConnection(const std::string&) override {}
-    void DrawSample(int) override {}
-    void AutoScrollAfterAppend(int) override {}
-    void LogCleared() override {}
-    void StateChanged(AcqState) override {}
-};
-
 TEST(LinkHealthCore, thePollCountsLossesAndReconnectionsAndEachConnectionStartsAtZero) {
     auto line = std::make_unique<FakeSerialLine>();
     const auto script = line->script();
     FakePanelView panelView;
-    NullView view;
+    NullMainView view;
     AppCore app(panelView, view, std::move(line));
     panelView.Attach(app.panel());
     app.autoRead = false;
@@ -170,7 +161,7 @@ TEST(LinkHealthCore, thePollRateCountsEveryTickWhereARecordingsSpacingCountsItsS
     auto line = std::make_unique<FakeSerialLine>();
     const auto script = line->script();
     FakePanelView panelView;
-    NullView view;
+    NullMainView view;
     AppCore app(panelView, view, std::move(line));
     panelView.Attach(app.panel());
     app.autoRead = false;
