@@ -33,8 +33,10 @@ constexpr int StripHeight = 100;
 constexpr int RowHeight = 22;
 constexpr int RowSpacing = 2;
 constexpr int ColumnSpacing = 3;
-constexpr int UnitGap = 2;
+constexpr int FieldColumnGap =
+    2;  // with the grid's spacing, between a column's units and the next labels
 constexpr int GroupMargin = 4;
+constexpr int CaptionBoxEnd = 2;  // a blank pixel and the frame line after a caption's box
 constexpr int ListWidth = 64;
 constexpr int UpDownWidth = 17;
 constexpr int BigFieldPixels = 27;
@@ -113,6 +115,7 @@ class TPanelWidget::UpDown : public QWidget {
 };
 
 TPanelWidget::TPanelWidget(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("TlPanel"));
     for (const FieldDesign& d : Designs) {
         auto* edit = new TFloatEdit(this);
         edit->setObjectName(QString::fromLatin1(d.name));
@@ -149,14 +152,20 @@ TPanelWidget::TPanelWidget(QWidget* parent) : QWidget(parent) {
     strip->addStretch(1);
 }
 
-void TPanelWidget::AddField(QGridLayout& grid, Field field, int row, int column) {
-    const FieldDesign& d = DesignOf(field);
+int TPanelWidget::AddFieldColumn(QGridLayout& grid, const FieldColumn& fields, int column,
+                                 bool apart) {
     auto* group = grid.parentWidget();
-    grid.addWidget(new QLabel(QString::fromUtf8(d.label), group), row, column);
-    grid.addWidget(&Edit(field), row, column + 1);
-    auto* unit = new QLabel(QString::fromUtf8(d.unit), group);
-    unit->setContentsMargins(0, 0, UnitGap, 0);  // keeps the next column's labels apart
-    grid.addWidget(unit, row, column + 2);
+    // A column whose fields have no unit takes no unit column, so it costs the strip nothing.
+    const bool hasUnits = std::ranges::any_of(fields, [](Field f) { return *DesignOf(f).unit; });
+    for (int row = 0; row < 3; ++row) {
+        const FieldDesign& d = DesignOf(fields[row]);
+        auto* label = new QLabel(QString::fromUtf8(d.label), group);
+        if (apart) label->setContentsMargins(FieldColumnGap, 0, 0, 0);
+        grid.addWidget(label, row, column);
+        grid.addWidget(&Edit(d.field), row, column + 1);
+        if (*d.unit) grid.addWidget(new QLabel(QString::fromUtf8(d.unit), group), row, column + 2);
+    }
+    return column + (hasUnits ? 3 : 2);
 }
 
 QRect TPanelWidget::CaptionRect(const QGroupBox& group) {
@@ -185,6 +194,10 @@ QCheckBox* TPanelWidget::TitleCheckBox(QGroupBox& group, const char* name, const
     const int y = std::max(0, label.center().y() - box->height() / 2);
     box->move(x, y);
     box->raise();
+    // The group is at least wide enough to keep the box off its right frame line. A minimum
+    // set here replaces the one its fields need, so it takes the larger of the two.
+    group.setMinimumWidth(
+        std::max(group.minimumSizeHint().width(), x + box->width() + CaptionBoxEnd));
     return box;
 }
 
@@ -207,12 +220,9 @@ QGroupBox* TPanelWidget::BuildHeater() {
     GuardWheel(*mode_);
     grid->addWidget(mode_, 2, 0, 1, 2);
 
-    const Field columns[3][3] = {{Field::Tset, Field::Tget, Field::Tcj},
-                                 {Field::HKp, Field::HKi, Field::HKd},
-                                 {Field::Plim, Field::Power, Field::Comp}};
-    for (int c = 0; c < 3; ++c) {
-        for (int row = 0; row < 3; ++row) AddField(*grid, columns[c][row], row, 2 + 3 * c);
-    }
+    int column = AddFieldColumn(*grid, {Field::Tset, Field::Tget, Field::Tcj}, 2, false);
+    column = AddFieldColumn(*grid, {Field::HKp, Field::HKi, Field::HKd}, column, true);
+    AddFieldColumn(*grid, {Field::Plim, Field::Power, Field::Comp}, column, true);
     pidH_ = TitleCheckBox(*group, "cbPidH", "PID Enable");
     return group;
 }
@@ -220,11 +230,8 @@ QGroupBox* TPanelWidget::BuildHeater() {
 QGroupBox* TPanelWidget::BuildFan() {
     QGroupBox* group = GroupOf("  Fan      ", this);
     QGridLayout* grid = GridOf(*group);
-    const Field columns[2][3] = {{Field::Vset, Field::Vget, Field::Pwm},
-                                 {Field::FKp, Field::FKi, Field::FKd}};
-    for (int c = 0; c < 2; ++c) {
-        for (int row = 0; row < 3; ++row) AddField(*grid, columns[c][row], row, 3 * c);
-    }
+    const int column = AddFieldColumn(*grid, {Field::Vset, Field::Vget, Field::Pwm}, 0, false);
+    AddFieldColumn(*grid, {Field::FKp, Field::FKi, Field::FKd}, column, true);
     pidF_ = TitleCheckBox(*group, "cbPidF", "PID Enable");
     return group;
 }
@@ -232,8 +239,7 @@ QGroupBox* TPanelWidget::BuildFan() {
 QGroupBox* TPanelWidget::BuildTimers() {
     QGroupBox* group = GroupOf(" Timers     ", this);
     QGridLayout* grid = GridOf(*group);
-    const Field rows[3] = {Field::TmStb, Field::TmOff, Field::ThAct};
-    for (int row = 0; row < 3; ++row) AddField(*grid, rows[row], row, 0);
+    AddFieldColumn(*grid, {Field::TmStb, Field::TmOff, Field::ThAct}, 0, false);
     autoStb_ = TitleCheckBox(*group, "cbAutoStb", "Auto Stb");
     return group;
 }
@@ -257,8 +263,7 @@ QGroupBox* TPanelWidget::BuildPresets() {
         button->setFixedSize(ListWidth, RowHeight);
         grid->addWidget(button, row++, 0);
     }
-    const Field rows[3] = {Field::PresetT, Field::PresetV, Field::PresetC};
-    for (row = 0; row < 3; ++row) AddField(*grid, rows[row], row, 1);
+    AddFieldColumn(*grid, {Field::PresetT, Field::PresetV, Field::PresetC}, 1, false);
     return group;
 }
 

@@ -62,8 +62,10 @@ class TPanelWidget : public QWidget, public PanelView {
     QGroupBox* BuildFan();
     QGroupBox* BuildTimers();
     QGroupBox* BuildPresets();
-    /// Label, field and unit of `field` into `grid` at `row`, starting at `column`.
-    void AddField(QGridLayout& grid, Field field, int row, int column);
+    using FieldColumn = std::array<Field, 3>;
+    /// The three rows of label, field and unit of `fields` into `grid` from `column`; `apart`
+    /// keeps the labels off the field column before them. Returns the next free column.
+    int AddFieldColumn(QGridLayout& grid, const FieldColumn& fields, int column, bool apart);
     QCheckBox* TitleCheckBox(QGroupBox& group, const char* name, const char* text);
 
   public:

@@ -5,11 +5,15 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QFileDialog>
+#include <QGroupBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QRegularExpression>
 #include <QStatusBar>
+#include <QStyleOptionComboBox>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -23,6 +27,7 @@
 #include "tests/ui/Onmodal.h"
 #include "traces/Graphgeometry.h"
 #include "ui/Connect.h"
+#include "ui/Floatedit.h"
 #include "ui/Graphview.h"
 #include "ui/Main.h"
 #include "ui/Statuspanels.h"
@@ -529,6 +534,51 @@ TEST(MainFormStatusBar, atTheSmallestWindowANoticeAndTheReadoutsShareTheRowWitho
     ExpectPanelsInARow(window);
     window.action("acStop")->trigger();
     window.store().setModified(false);  // nothing to ask at close
+}
+
+// The control strip at the first-run size: no group is squeezed, and every list, label, field
+// and caption box shows whole, "Delta-Sigma" included.
+TEST(MainFormPanel, atTheSmallestWindowEveryGroupShowsWhole) {
+    const TempFolder folder;
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.size(), QSize(886, 679)) << "a first run";
+    const auto* strip = window.findChild<QWidget*>(QStringLiteral("TlPanel"));
+    ASSERT_NE(strip, nullptr);
+    const auto groups = strip->findChildren<QGroupBox*>();
+    ASSERT_EQ(groups.size(), 4);
+
+    int right = -1;
+    for (const QGroupBox* group : groups) {
+        SCOPED_TRACE(group->title().toStdString());
+        EXPECT_GE(group->width(), group->sizeHint().width()) << "not squeezed";
+        EXPECT_GT(group->x(), right) << "after the group before it";
+        right = group->geometry().right();
+        EXPECT_LT(right, strip->width());
+        for (const QCheckBox* box : group->findChildren<QCheckBox*>()) {
+            EXPECT_LT(box->geometry().right(), group->width() - 1)
+                << box->text().toStdString() << ": off the frame line";
+        }
+    }
+    for (const QLabel* label : strip->findChildren<QLabel*>()) {
+        SCOPED_TRACE(label->text().toStdString());
+        EXPECT_GE(label->contentsRect().width(),
+                  label->fontMetrics().horizontalAdvance(label->text()));
+    }
+    for (const TFloatEdit* field : strip->findChildren<TFloatEdit*>()) {
+        EXPECT_EQ(field->width(), field->maximumWidth()) << field->objectName().toStdString();
+    }
+    for (QComboBox* list : strip->findChildren<QComboBox*>()) {
+        QStyleOptionComboBox option;
+        option.initFrom(list);
+        const QRect text = list->style()->subControlRect(QStyle::CC_ComboBox, &option,
+                                                         QStyle::SC_ComboBoxEditField, list);
+        for (int i = 0; i < list->count(); ++i) {
+            EXPECT_GE(text.width(), list->fontMetrics().horizontalAdvance(list->itemText(i)))
+                << list->objectName().toStdString() << ": " << list->itemText(i).toStdString();
+        }
+    }
 }
 
 }  // namespace
