@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QTreeView>
 
+#include "tests/ui/Eventually.h"
 #include "ui/Filedialog.h"
 
 namespace {
@@ -13,8 +14,7 @@ namespace {
 TEST(FileDialog, everyColumnReadsWholeAtTheOpeningSize) {
     QTemporaryDir folder;
     ASSERT_TRUE(folder.isValid());
-    const QString name =
-        QStringLiteral("bench-step-250-to-350-deg-2026-12-10.dat");
+    const QString name = QStringLiteral("bench-step-250-to-350-deg-2026-12-10.dat");
     QFile file(folder.filePath(name));
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write("Time\tTset\r\n");
@@ -28,8 +28,8 @@ TEST(FileDialog, everyColumnReadsWholeAtTheOpeningSize) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     auto* files = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
     ASSERT_NE(files, nullptr);
-    QTRY_COMPARE(files->model()->rowCount(files->rootIndex()), 1);
-    QTRY_VERIFY(files->isVisible());
+    ASSERT_TRUE(Eventually([&] { return files->model()->rowCount(files->rootIndex()) == 1; }));
+    ASSERT_TRUE(Eventually([&] { return files->isVisible(); }));
 
     const QHeaderView& header = *files->header();
     const QFontMetrics metrics = files->fontMetrics();

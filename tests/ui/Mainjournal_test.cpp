@@ -16,6 +16,7 @@
 #include "files/Journalwriter.h"
 #include "support/Filesizelimit.h"
 #include "support/Tempfolder.h"
+#include "tests/ui/Eventually.h"
 #include "ui/Main.h"
 #include "ui/Onmodal.h"
 
@@ -55,7 +56,8 @@ class JournalWindow : public ::testing::Test {
     static void Record(TMainForm& window, int samples) {
         if (!window.action("acStart")->isChecked()) window.action("acStart")->trigger();
         const int target = window.store().count() + samples;
-        QTRY_VERIFY_WITH_TIMEOUT(window.store().count() >= target, 20000);
+        ASSERT_TRUE(
+            Eventually([&] { return window.store().count() >= target; }, std::chrono::seconds(20)));
         window.action("acStop")->trigger();
         ASSERT_GE(window.store().count(), target) << "the simulated recording stalled";
     }

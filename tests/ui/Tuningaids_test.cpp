@@ -18,6 +18,7 @@
 
 #include "support/Stationprocess.h"
 #include "support/Tempfolder.h"
+#include "tests/ui/Eventually.h"
 #include "traces/Cursorspan.h"
 #include "ui/Analysispanel.h"
 #include "ui/Changemarksview.h"
@@ -286,9 +287,9 @@ TEST(TuningStation, changesSentWhileRecordingAreMarkedAndLinkStatisticsCountTheP
     std::ofstream(folder / "tavolin.ini", std::ios::binary)
         << "[General]\r\nPortName=" << station.Link() << "\r\n[Settings]\r\nSample=20\r\n";
     TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
-    QTRY_VERIFY_WITH_TIMEOUT(window.connection().onLine(), 5000);
+    ASSERT_TRUE(Eventually([&] { return window.connection().onLine(); }));
     window.action("acStart")->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(window.store().count() >= 5, 5000);
+    ASSERT_TRUE(Eventually([&] { return window.store().count() >= 5; }));
 
     PanelView& panel = window.core().panelView();
     panel.SetValue(PanelView::Field::HKp, panel.Value(PanelView::Field::HKp) + 1);
@@ -308,9 +309,10 @@ TEST(TuningStation, changesSentWhileRecordingAreMarkedAndLinkStatisticsCountTheP
     EXPECT_EQ(stats->cell(1, 1).toLong(), total.link.replies);
     EXPECT_GT(total.link.requests, 5);
     EXPECT_EQ(total.link.timeouts, 0);
-    QTRY_VERIFY_WITH_TIMEOUT(window.pollRate().text().contains(QStringLiteral("Hz")) &&
-                                 !window.pollRate().text().contains(QStringLiteral("-")),
-                             5000);
+    ASSERT_TRUE(Eventually([&] {
+        return window.pollRate().text().contains(QStringLiteral("Hz")) &&
+               !window.pollRate().text().contains(QStringLiteral("-"));
+    })) << window.pollRate().text().toStdString();
     // A clean line: the tool tip names no link error (a loaded machine may add overruns).
     const QString tip = window.pollRate().toolTip();
     EXPECT_TRUE(tip.startsWith(QStringLiteral("This connection: "))) << tip.toStdString();
