@@ -2,7 +2,6 @@
 
 #include <QEvent>
 #include <QFontMetrics>
-#include <QHBoxLayout>
 
 #include <algorithm>
 
@@ -103,12 +102,8 @@ void TConnectionPanel::Refit() {
 }
 
 TStatusPanels::TStatusPanels(QWidget* parent) : QWidget(parent) {
-    auto* row = new QHBoxLayout(this);
-    row->setContentsMargins(0, 0, 0, 0);
-    row->setSpacing(PanelSpacing);
     connection_ = new TConnectionPanel(this);
     connection_->setObjectName(QStringLiteral("StatusPanel0"));
-    row->addWidget(connection_, 1);
     panels_.push_back({connection_, {}, Claim::Readout});
     ApplyWidths();
 }
@@ -117,7 +112,6 @@ int TStatusPanels::AddPanel(const QStringList& widestTexts, Claim claim) {
     auto* label = new QLabel(this);
     MakePanel(*label);
     label->setObjectName(QStringLiteral("StatusPanel%1").arg(panels_.size()));
-    layout()->addWidget(label);
     panels_.push_back({label, widestTexts, claim});
     ApplyWidths();
     return count() - 1;
@@ -159,44 +153,95 @@ void TStatusPanels::ApplyWidths() {
     Fit();
 }
 
+std::vector<int> TStatusPanels::RowsOf(const std::vector<bool>& shown) const {
+    // Before the row is laid out it has no width to speak of: everything counts as one row.
+    const int width = isVisible() ? this->width() : QWIDGETSIZE_MAX;
+    std::vector<int> rows(panels_.size(), -1);
+    rows[0] = 0;
+    int row = 0;
+    int x = connection_->minimumWidth();
+    for (std::size_t i = 1; i < panels_.size(); ++i) {
+        if (!shown[i]) continue;
+        const int w = panels_[i].label->width();
+        if (x > 0 && x + PanelSpacing + w > width) {
+            ++row;
+            x = 0;
+        }
+        x += (x > 0 ? PanelSpacing : 0) + w;
+        rows[i] = row;
+    }
+    return rows;
+}
+
 void TStatusPanels::Fit() {
     const std::size_t n = panels_.size();
     std::vector<bool> show(n, false);
-    int used = connection_->minimumWidth();
-    const auto take = [&](std::size_t i) {
-        const int needed = PanelSpacing + panels_[i].label->width();
-        if (used + needed > width()) return false;
-        used += needed;
-        return true;
-    };
+    show[0] = true;
     const auto has = [&](std::size_t i, Claim claim, bool empty) {
         const Panel& p = panels_[i];
         return p.wanted && p.claim == claim && p.label->text().isEmpty() == empty;
     };
-    for (std::size_t i = 1; i < n; ++i) {
-        if (!has(i, Claim::Readout, false)) continue;
+    const auto rowCount = [&] { return std::ranges::max(RowsOf(show)) + 1; };
+    // Readouts with something to show always show, on as many rows as they need.
+    for (std::size_t i = 1; i < n; ++i) show[i] = has(i, Claim::Readout, false);
+    const int rows = rowCount();
+    // The others only take the room the readouts leave.
+    const auto take = [&](std::size_t i) {
         show[i] = true;
-        used += PanelSpacing + panels_[i].label->width();
-    }
+        if (rowCount() > rows) show[i] = false;
+        return show[i];
+    };
     for (std::size_t i = 1; i < n; ++i) {
-        if (has(i, Claim::Notice, false)) show[i] = take(i);
+        if (has(i, Claim::Notice, false)) take(i);
     }
     // Empty readouts from the left, so that no gap opens between those that show.
     bool room = true;
     for (std::size_t i = 1; i < n; ++i) {
-        if (has(i, Claim::Readout, true)) room = show[i] = room && take(i);
+        if (has(i, Claim::Readout, true)) room = room && take(i);
     }
     for (std::size_t i = 1; i < n; ++i) {
-        if (has(i, Claim::Extra, false) || has(i, Claim::Extra, true)) show[i] = take(i);
+        if (has(i, Claim::Extra, false) || has(i, Claim::Extra, true)) take(i);
     }
     for (std::size_t i = 1; i < n; ++i) {
         if (panels_[i].label->isHidden() == show[i]) panels_[i].label->setHidden(!show[i]);
     }
+    Place(RowsOf(show), rows);
+}
+
+void TStatusPanels::Place(const std::vector<int>& rows, int rowCount) {
+    const int height = connection_->sizeHint().height();
+    // The connection panel opens the first row and stretches over what that row leaves; the
+    // panels of a further row start at its left.
+    int readoutsBeside = 0;
+    for (std::size_t i = 1; i < panels_.size(); ++i) {
+        if (rows[i] == 0) readoutsBeside += PanelSpacing + panels_[i].label->width();
+    }
+    connection_->setGeometry(0, 0, std::max(connection_->minimumWidth(), width() - readoutsBeside),
+                             height);
+    int row = 0;
+    int x = connection_->width();
+    for (std::size_t i = 1; i < panels_.size(); ++i) {
+        if (rows[i] < 0) continue;
+        if (rows[i] != row) {
+            row = rows[i];
+            x = -PanelSpacing;
+        }
+        QLabel& label = *panels_[i].label;
+        label.setGeometry(x + PanelSpacing, row * (height + PanelSpacing), label.width(), height);
+        x += PanelSpacing + label.width();
+    }
+    const int total = rowCount * height + (rowCount - 1) * PanelSpacing;
+    if (minimumHeight() != total || maximumHeight() != total) setFixedHeight(total);
 }
 
 void TStatusPanels::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange) ApplyWidths();
+}
+
+void TStatusPanels::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Fit();  // the width it was fitted to before is now the real one
 }
 
 void TStatusPanels::resizeEvent(QResizeEvent* event) {

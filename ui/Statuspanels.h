@@ -44,15 +44,15 @@ class TConnectionPanel final : public QLabel {
     bool onLine_ = false;
 };
 
-/// The status bar's row of sunken panels. Each panel added with its widest texts is exactly as
+/// The status bar's rows of sunken panels. Each panel added with its widest texts is exactly as
 /// wide as the widest of them in the bar's font, so that its value and unit always show whole;
-/// the connection panel takes the width that is left. Tool-bar and menu hints never cover the
-/// row: they are left to tool tips.
+/// the connection panel opens the first row and takes the width that row leaves. Tool-bar and
+/// menu hints never cover the panels: they are left to tool tips.
 ///
-/// The row never holds more than fits beside the connection panel's smallest width. When it is
-/// short, panels claim their room in this order: readouts with something to show (always: the
-/// window's smallest width has room for every one of them), then a notice, then empty readouts
-/// from the left, then extras; a panel that finds no room hides until there is.
+/// Readouts with something to show always show whole: when they do not fit beside the
+/// connection panel's smallest width, they go on in a further row below. The other panels
+/// claim the room the readouts leave in this order: a notice, then empty readouts from the
+/// left, then extras; a panel that finds no room hides until there is.
 class TStatusPanels final : public QWidget {
   public:
     /// How a panel claims its room in a short row.
@@ -77,6 +77,7 @@ class TStatusPanels final : public QWidget {
   protected:
     void changeEvent(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
 
   private:
     struct Panel {
@@ -86,8 +87,13 @@ class TStatusPanels final : public QWidget {
         bool wanted = true;
     };
     void ApplyWidths();
-    /// Shows the panels that have room in the row's width, hides the others.
+    /// Shows the panels that have room, hides the others, and lays the shown ones out.
     void Fit();
+    /// The row each panel goes in when those in `shown` show, left to right in the widget's
+    /// width; -1 for a panel that does not show.
+    std::vector<int> RowsOf(const std::vector<bool>& shown) const;
+    /// Puts the panels in their `rows` and makes the widget as high as `rowCount` rows.
+    void Place(const std::vector<int>& rows, int rowCount);
 
     TConnectionPanel* connection_;
     std::vector<Panel> panels_;

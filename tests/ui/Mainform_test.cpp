@@ -24,7 +24,9 @@
 #include "files/Inifile.h"
 #include "support/Stationprocess.h"
 #include "support/Tempfolder.h"
+#include "tests/ui/Eventually.h"
 #include "tests/ui/Onmodal.h"
+#include "tests/ui/Statusrows.h"
 #include "traces/Graphgeometry.h"
 #include "ui/Connect.h"
 #include "ui/Floatedit.h"
@@ -61,7 +63,8 @@ TEST_F(MainFormTest, connectsByItselfAndSavesEveryKeyOnExit) {
 
     const QString online =
         QString::fromStdString(" ON LINE: KRF-51 Emulator v1 (" + station.Link() + ") ");
-    QTRY_COMPARE_WITH_TIMEOUT(window.statusText(0), online, 5000);
+    ASSERT_TRUE(Eventually([&] { return window.statusText(0) == online; }))
+        << window.statusText(0).toStdString();
     // AutoRead: the panel was read right after identification.
     ASSERT_TRUE(station.WaitForEntry([](const StationLogEntry& e) { return e.command == 0x13; }));
 
@@ -83,7 +86,7 @@ TEST_F(MainFormTest, disconnectForgetsThePortSoItIsSavedAsNone) {
     StationProcess station({.model = "KRT-51"});
     WriteIni("[General]\r\nPortName=" + station.Link() + "\r\n[Settings]\r\nSample=20\r\n");
     TMainForm window(ini, dir.string() + "/");
-    QTRY_VERIFY_WITH_TIMEOUT(window.connection().onLine(), 5000);
+    ASSERT_TRUE(Eventually([&] { return window.connection().onLine(); }));
     window.action("acDisconnect")->trigger();
     EXPECT_EQ(window.statusText(0), " OFF LINE ");
     window.close();
@@ -98,8 +101,9 @@ TEST_F(MainFormTest, theConnectionsToolTipSaysWhyItIsOffLine) {
     TMainForm window(ini, dir.string() + "/");
     EXPECT_EQ(window.statusToolTip(0), QString::fromStdString(missing + ": not tried yet"));
     // The first tick tries the remembered port; no message box, only the tip.
-    QTRY_COMPARE_WITH_TIMEOUT(window.statusToolTip(0),
-                              QString::fromStdString(missing + ": the device is missing"), 5000);
+    const QString tip = QString::fromStdString(missing + ": the device is missing");
+    ASSERT_TRUE(Eventually([&] { return window.statusToolTip(0) == tip; }))
+        << window.statusToolTip(0).toStdString();
     EXPECT_EQ(window.statusText(0), " OFF LINE ");
     window.action("acDisconnect")->trigger();
     EXPECT_EQ(window.statusToolTip(0), "no port chosen");
@@ -127,11 +131,13 @@ TEST(MainFormIcons, everyActionHasAnIconInTheMenusAndBesideItsCaptionOnTheToolBa
          {Case{1800, Qt::ToolButtonTextBesideIcon}, Case{886, Qt::ToolButtonIconOnly},
           Case{1800, Qt::ToolButtonTextBesideIcon}}) {
         window.resize(c.width, window.height());
-        QTRY_COMPARE(bar->toolButtonStyle(), c.style);
+        ASSERT_TRUE(Eventually([&] { return bar->toolButtonStyle() == c.style; })) << c.width;
         const auto buttons = bar->findChildren<QToolButton*>();
         for (const QToolButton* b : buttons) {
             // The bar lays its buttons out after the resize has been handled.
-            if (b->defaultAction()) QTRY_VERIFY2(b->isVisible(), qPrintable(b->text()));
+            if (b->defaultAction()) {
+                EXPECT_TRUE(Eventually([&] { return b->isVisible(); })) << b->text().toStdString();
+            }
         }
     }
     EXPECT_FALSE(window.windowIcon().isNull());
@@ -413,7 +419,7 @@ TEST_F(MainFormTest, connectForgetsThePortBeforeTheDialogSoNoTickReconnects) {
     StationProcess station({.model = "KRF-51"});
     WriteIni("[General]\r\nPortName=" + station.Link() + "\r\n[Settings]\r\nSample=20\r\n");
     TMainForm window(ini, dir.string() + "/");
-    QTRY_VERIFY_WITH_TIMEOUT(window.connection().onLine(), 5000);
+    ASSERT_TRUE(Eventually([&] { return window.connection().onLine(); }));
 
     bool seen = false;
     OnModal<TConnectForm> dialog([&](TConnectForm& form) {
@@ -476,29 +482,6 @@ TEST(MainFormStatusBar, atTheSmallestWindowEveryReadoutShowsWholeAndHintsLeaveTh
     EXPECT_EQ(connection.text(), " OFF LINE ");
 }
 
-// Each status panel that shows starts after the one before it, ends inside the window and
-// holds its text whole; the connection panel keeps at least the model.
-void ExpectPanelsInARow(const TMainForm& window) {
-    QApplication::processEvents();  // the row lays out the panels it just showed or hid
-    const TStatusPanels& panels = window.statusPanels();
-    int right = -1;
-    for (int i = 0; i < panels.count(); ++i) {
-        const QLabel& panel = panels.panel(i);
-        if (!panel.isVisible()) continue;
-        SCOPED_TRACE(panel.objectName().toStdString() + " " + panel.text().toStdString());
-        const int left = panel.mapTo(&window, QPoint(0, 0)).x();
-        EXPECT_GT(left, right) << "it starts after the panel before it";
-        right = left + panel.width() - 1;
-        EXPECT_LT(right, window.width());
-        if (i > 0) {
-            EXPECT_GE(panel.contentsRect().width(),
-                      panel.fontMetrics().horizontalAdvance(panel.text()));
-        }
-    }
-    const TConnectionPanel& connection = panels.connection();
-    EXPECT_GE(connection.width(), TConnectionPanel::MinimumWidth(connection.fontMetrics()));
-}
-
 TEST(MainFormStatusBar, atTheSmallestWindowANoticeAndTheReadoutsShareTheRowWithoutOverlap) {
     // A KRF-51 at 20 ms on a real line's timing cannot keep the period: the notice shows.
     StationProcess station(
@@ -510,15 +493,18 @@ TEST(MainFormStatusBar, atTheSmallestWindowANoticeAndTheReadoutsShareTheRowWitho
     window.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
     ASSERT_EQ(window.size(), QSize(886, 679));
-    QTRY_VERIFY_WITH_TIMEOUT(window.connection().onLine(), 5000);
-    ExpectPanelsInARow(window);
+    ASSERT_TRUE(Eventually([&] { return window.connection().onLine(); }));
+    EXPECT_EQ(ExpectPanelsInRows(window.statusPanels(), window), 1);
 
     const auto* notice = window.findChild<QLabel*>(QStringLiteral("lbPeriod"));
     ASSERT_NE(notice, nullptr);
     window.action("acStart")->trigger();
-    QTRY_VERIFY_WITH_TIMEOUT(notice->text().contains(QStringLiteral("20 ms not kept")), 10000);
+    ASSERT_TRUE(
+        Eventually([&] { return notice->text().contains(QStringLiteral("20 ms not kept")); },
+                   std::chrono::seconds(10)))
+        << notice->text().toStdString();
     EXPECT_TRUE(notice->isVisible()) << "the empty readouts make room for it";
-    ExpectPanelsInARow(window);
+    EXPECT_EQ(ExpectPanelsInRows(window.statusPanels(), window), 1);
 
     // With the cursor on, the readouts of the visible traces take the room they need.
     window.action("acCursor")->trigger();
@@ -531,7 +517,47 @@ TEST(MainFormStatusBar, atTheSmallestWindowANoticeAndTheReadoutsShareTheRowWitho
             EXPECT_FALSE(panels.panel(i).text().isEmpty()) << i;
         }
     }
-    ExpectPanelsInARow(window);
+    EXPECT_EQ(ExpectPanelsInRows(window.statusPanels(), window), 1);
+    window.action("acStop")->trigger();
+    window.store().setModified(false);  // nothing to ask at close
+}
+
+TEST(MainFormStatusBar, withEveryTraceShownTheReadoutsGoOnInARowBelowAtTheSmallestWindow) {
+    const TempFolder folder;
+    TMainForm window(folder / "tavolin.ini", folder.path().string() + "/");
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    ASSERT_EQ(window.size(), QSize(886, 679));
+    for (const char* name : {"cbPlle", "cbPllp"}) {
+        auto* box = window.findChild<QCheckBox*>(QString::fromLatin1(name));
+        ASSERT_NE(box, nullptr) << name;
+        if (!box->isChecked()) box->click();
+    }
+    const int oneRow = window.statusBar()->height();
+    const int graphHeight = window.graph().height();
+
+    // Off line with Simulate Data, Start records; the cursor gives every readout a text.
+    window.action("acSimulate")->trigger();
+    ASSERT_TRUE(window.action("acSimulate")->isChecked());
+    window.action("acStart")->trigger();
+    ASSERT_TRUE(Eventually([&] { return window.store().count() > 5; }));
+    window.action("acCursor")->trigger();
+    ASSERT_TRUE(window.graph().cursorOn());
+    TStatusPanels& panels = window.statusPanels();
+    for (int i = 1; i <= graph::ReadoutPanels; ++i) {
+        EXPECT_TRUE(panels.panel(i).isVisible()) << i;
+        EXPECT_FALSE(panels.panel(i).text().isEmpty()) << i;
+    }
+    // The bar grows once the window has laid itself out again.
+    ASSERT_TRUE(Eventually([&] { return window.statusBar()->height() > oneRow; }));
+    EXPECT_EQ(ExpectPanelsInRows(window.statusPanels(), window), 2);
+    EXPECT_GE(window.graph().height(), graphHeight - oneRow) << "the chart gives up one row";
+
+    // Without the cursor the empty readouts give way and the bar is one row again.
+    window.action("acCursor")->trigger();
+    ASSERT_TRUE(Eventually([&] { return window.statusBar()->height() == oneRow; }));
+    EXPECT_EQ(ExpectPanelsInRows(window.statusPanels(), window), 1);
+    EXPECT_EQ(window.graph().height(), graphHeight);
     window.action("acStop")->trigger();
     window.store().setModified(false);  // nothing to ask at close
 }

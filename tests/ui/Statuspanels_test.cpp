@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QTest>
 
+#include "tests/ui/Statusrows.h"
 #include "ui/Statuspanels.h"
 
 namespace {
@@ -67,25 +68,6 @@ TEST(StatusPanels, eachPanelIsAsWideAsItsWidestTextInTheRowsFont) {
     EXPECT_GT(row.panel(1).width(), before);
 }
 
-// The panels that show, in the row's order, each checked for overlap and for its text.
-void ExpectNoOverlap(const TStatusPanels& row) {
-    int right = -1;
-    for (int i = 0; i < row.count(); ++i) {
-        const QLabel& panel = row.panel(i);
-        if (!panel.isVisible()) continue;
-        SCOPED_TRACE(panel.text().toStdString());
-        EXPECT_GT(panel.x(), right) << "it starts after the panel before it";
-        right = panel.x() + panel.width() - 1;
-        EXPECT_LT(right, row.width()) << "it ends inside the row";
-        if (i > 0) {
-            EXPECT_GE(panel.contentsRect().width(),
-                      panel.fontMetrics().horizontalAdvance(panel.text()));
-        }
-    }
-    EXPECT_GE(row.connection().width(),
-              TConnectionPanel::MinimumWidth(row.connection().fontMetrics()));
-}
-
 TEST(StatusPanels, aShortRowKeepsTheReadoutsWholeAndTheRestGivesWayInOrder) {
     TStatusPanels row;
     row.setFont(QFont(QStringLiteral("Sans Serif"), 8));
@@ -139,7 +121,7 @@ TEST(StatusPanels, aShortRowKeepsTheReadoutsWholeAndTheRestGivesWayInOrder) {
         EXPECT_EQ(row.panel(tset).isVisible(), c.tset);
         EXPECT_EQ(row.panel(notice).isVisible(), c.noticeShown);
         EXPECT_EQ(row.panel(rate).isVisible(), c.rate);
-        ExpectNoOverlap(row);
+        EXPECT_EQ(ExpectPanelsInRows(row, row), 1);
     }
     // A hidden trace's readout is not wanted, whatever room there is.
     row.SetWanted(tset, false);
@@ -147,6 +129,50 @@ TEST(StatusPanels, aShortRowKeepsTheReadoutsWholeAndTheRestGivesWayInOrder) {
     QApplication::processEvents();
     EXPECT_FALSE(row.panel(tset).isVisible());
     EXPECT_TRUE(row.panel(rate).isVisible());
+}
+
+TEST(StatusPanels, readoutsThatDoNotFitBesideTheConnectionGoOnInARowBelow) {
+    TStatusPanels row;
+    row.setFont(QFont(QStringLiteral("Sans Serif"), 8));
+    const QString texts[] = {QStringLiteral(" t = 1.5 s "), QStringLiteral(" Tset = 320.0°C "),
+                             QStringLiteral(" Tget = 318.7°C "), QStringLiteral(" P = 61.2% ")};
+    std::vector<int> readouts;
+    for (const QString& text : texts) readouts.push_back(row.AddPanel({text}));
+    const int rate = row.AddPanel({QStringLiteral(" 99.9 Hz ")}, TStatusPanels::Claim::Extra);
+    row.panel(rate).setText(QStringLiteral(" 10.0 Hz "));
+    const int gap = 2;
+    int oneRow = TConnectionPanel::MinimumWidth(row.connection().fontMetrics());
+    for (const QString& text : texts) oneRow += gap + row.WidthFor(text);
+    row.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&row));
+
+    // Room for all in one row: one row high.
+    row.resize(oneRow, 40);
+    for (std::size_t i = 0; i < readouts.size(); ++i) row.SetText(readouts[i], texts[i]);
+    QApplication::processEvents();
+    const int rowHeight = row.height();
+    for (const int i : readouts) EXPECT_EQ(row.panel(i).y(), 0);
+    EXPECT_FALSE(row.panel(rate).isVisible()) << "no room left for the extra";
+    EXPECT_EQ(ExpectPanelsInRows(row, row), 1);
+
+    // One pixel short: the last readout goes on below, and the row below has room for the
+    // extra too.
+    row.resize(oneRow - 1, row.height());
+    QApplication::processEvents();
+    EXPECT_EQ(row.height(), 2 * rowHeight + gap);
+    for (const int i : readouts) EXPECT_TRUE(row.panel(i).isVisible());
+    EXPECT_EQ(row.panel(readouts[2]).y(), 0);
+    EXPECT_EQ(row.panel(readouts[3]).y(), rowHeight + gap);
+    EXPECT_EQ(row.panel(readouts[3]).x(), 0);
+    EXPECT_TRUE(row.panel(rate).isVisible());
+    EXPECT_EQ(ExpectPanelsInRows(row, row), 2);
+
+    // Without texts the readouts need no second row: the empty ones give way.
+    for (const int i : readouts) row.SetText(i, QString());
+    QApplication::processEvents();
+    EXPECT_EQ(row.height(), rowHeight);
+    EXPECT_FALSE(row.panel(readouts[3]).isVisible());
+    EXPECT_EQ(ExpectPanelsInRows(row, row), 1);
 }
 
 }  // namespace
