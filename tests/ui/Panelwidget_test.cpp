@@ -10,7 +10,6 @@
 #include <QStyleOptionComboBox>
 #include <QTest>
 #include <QToolButton>
-#include <QWheelEvent>
 
 #include <functional>
 #include <string>
@@ -18,6 +17,7 @@
 
 #include "core/Controlpanel.h"
 #include "tests/core/Panelfixture.h"
+#include "tests/ui/Turnwheel.h"
 #include "ui/Floatedit.h"
 #include "ui/Panelwidget.h"
 
@@ -26,16 +26,6 @@ namespace {
 using namespace panelwire;
 using Field = PanelView::Field;
 using Box = PanelView::Box;
-
-/// One notch of the mouse wheel towards the user over the middle of `control`. Returns
-/// whether the control took it; one it leaves goes on to its parents, up to the window.
-bool TurnWheel(QWidget& control) {
-    const QPointF middle = QRectF(control.rect()).center();
-    QWheelEvent wheel(middle, control.mapToGlobal(middle), QPoint(), QPoint(0, -120), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QApplication::sendEvent(&control, &wheel);
-    return wheel.isAccepted();
-}
 
 QStringList Items(const QComboBox& list) {
     QStringList items;

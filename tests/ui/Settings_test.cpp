@@ -20,7 +20,9 @@
 #include "support/Fakeserialline.h"
 #include "support/Stationprocess.h"
 #include "tests/core/Fakepanelview.h"
+#include "tests/ui/Eventually.h"
 #include "tests/ui/Onmodal.h"
+#include "tests/ui/Turnwheel.h"
 #include "ui/Floatedit.h"
 #include "ui/Settings.h"
 
@@ -520,6 +522,50 @@ TEST(SettingsFormKeys, tabFollowsTheGroupsColumnByColumnAndEachGroupDownwards) {
     EXPECT_EQ(groups, (std::vector<std::string>{"gbStartup", "gbOptions", "gbGraph", "gbPll",
                                                 "gbEncoder", "gbCalibration", "gbHeaterErrors",
                                                 "gbFanErrors", "btDefault", "btOk", "btCancel"}));
+}
+
+TEST(SettingsFormKeys, aWheelTurnOverAnUnfocusedControlChangesNothing) {
+    Core core;
+    Config config;
+    config.samplePeriodMs = 200;
+    TSettingsForm form(core.app, config);
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    Button(form, "btOk").setFocus();
+
+    const auto lists = form.findChildren<QComboBox*>();
+    const auto fields = form.findChildren<TFloatEdit*>();
+    ASSERT_FALSE(lists.isEmpty());
+    ASSERT_FALSE(fields.isEmpty());
+    for (QComboBox* list : lists) {
+        SCOPED_TRACE(list->objectName().toStdString());
+        const int before = list->currentIndex();
+        EXPECT_FALSE(TurnWheel(*list)) << "left to the dialog";
+        EXPECT_EQ(list->currentIndex(), before);
+        EXPECT_NE(list->focusPolicy(), Qt::WheelFocus) << "the wheel does not take the focus";
+    }
+    for (TFloatEdit* field : fields) {
+        SCOPED_TRACE(field->objectName().toStdString());
+        const QString before = field->text();
+        EXPECT_FALSE(TurnWheel(*field));
+        EXPECT_EQ(field->text(), before);
+        EXPECT_NE(field->focusPolicy(), Qt::WheelFocus);
+    }
+    Button(form, "btOk").click();
+    EXPECT_EQ(config.samplePeriodMs, 200) << "a scroll past the list chose nothing";
+
+    // With the focus the list takes the wheel as usual.
+    TSettingsForm again(core.app, config);
+    again.show();
+    again.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&again));
+    auto& list = Child<QComboBox>(again, "cbSample");
+    list.setFocus();
+    ASSERT_TRUE(Eventually([&] { return list.hasFocus(); }));
+    const int before = list.currentIndex();
+    EXPECT_TRUE(TurnWheel(list));
+    EXPECT_NE(list.currentIndex(), before);
 }
 
 TEST(SettingsFormKeys, escapeCancelsFromAnyControlAndEnterClosesNothing) {
