@@ -358,7 +358,9 @@ const TraceStore* TMainForm::reference() const {
 void TMainForm::RefreshHealth() {
     const HealthFigures connection = core_->ConnectionHealth();
     const HealthFigures total = core_->TotalHealth();
-    const bool polling = connection.meanPeriodMs && *connection.meanPeriodMs > 0;
+    // Off line the ticks only try to reconnect: no poll rate to speak of.
+    const bool polling =
+        core_->connection().onLine() && connection.meanPeriodMs && *connection.meanPeriodMs > 0;
     pollRate_->setText(
         polling ? QStringLiteral(" %1 Hz ").arg(MsPerSecond / *connection.meanPeriodMs, 0, 'f', 1)
                 : QStringLiteral(" - Hz "));

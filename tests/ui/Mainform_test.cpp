@@ -87,8 +87,12 @@ TEST_F(MainFormTest, disconnectForgetsThePortSoItIsSavedAsNone) {
     WriteIni("[General]\r\nPortName=" + station.Link() + "\r\n[Settings]\r\nSample=20\r\n");
     TMainForm window(ini, dir.string() + "/");
     ASSERT_TRUE(Eventually([&] { return window.connection().onLine(); }));
+    const auto rate = [&] { return window.pollRate().text(); };
+    ASSERT_TRUE(Eventually([&] { return rate().endsWith(" Hz ") && rate() != " - Hz "; }))
+        << rate().toStdString();
     window.action("acDisconnect")->trigger();
     EXPECT_EQ(window.statusText(0), " OFF LINE ");
+    EXPECT_TRUE(Eventually([&] { return rate() == " - Hz "; })) << "no reconnect tick counts";
     window.close();
     const IniFile saved = IniFile::Load(ini);
     EXPECT_EQ(saved.ReadString("General", "PortName", "?"), "");
