@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 
 #include <algorithm>
+#include <optional>
 
 namespace {
 
@@ -12,6 +13,8 @@ constexpr int PanelSpacing = 2;
 constexpr int FrameAllowance = 4;
 // The model is the first six characters of the identity ("KRF-51"): it always shows.
 constexpr int ModelLength = 6;
+// Characters of a device path, besides the ellipsis, that still tell one port from another.
+constexpr int PathGlimpse = 8;
 
 const QString OnLinePrefix = QStringLiteral(" ON LINE: ");
 const QString Ellipsis = QStringLiteral("…");
@@ -52,17 +55,25 @@ QString TConnectionPanel::Fitted(const QFontMetrics& metrics, int width, const Q
                                  const QString& port) {
     const QString full = OnLineText(identity, port);
     if (metrics.horizontalAdvance(full) <= width) return full;
-    // First the middle of the device path gives way: its start and end tell ports apart.
-    const QString withoutPort = OnLineText(identity, QString());
-    const int roomForPort = width - metrics.horizontalAdvance(withoutPort);
-    const QString port2 = metrics.elidedText(port, Qt::ElideMiddle, roomForPort);
-    if (!port2.isEmpty() && port2 != Ellipsis) return OnLineText(identity, port2);
-    // Then whatever follows the model.
-    const QString model = OnLinePrefix + identity.left(ModelLength);
+    // The start and end of a device path tell ports apart, so its middle gives way first, then
+    // what follows the model: the model and a glimpse of the port are worth more than the rest.
+    const auto withPath = [&](const QString& shownIdentity) -> std::optional<QString> {
+        const int room = width - metrics.horizontalAdvance(OnLineText(shownIdentity, QString()));
+        const QString path = metrics.elidedText(port, Qt::ElideMiddle, room);
+        if (path.size() < std::min<qsizetype>(port.size(), PathGlimpse + 1)) return std::nullopt;
+        return OnLineText(shownIdentity, path);
+    };
+    if (auto shown = withPath(identity)) return *shown;
+    const QString model = identity.left(ModelLength);
+    if (identity.size() > ModelLength) {
+        if (auto shown = withPath(model + Ellipsis)) return *shown;
+    }
+    // At the narrowest, the model and as much as fits after it.
+    const QString prefix = OnLinePrefix + model;
     const QString rest =
         identity.mid(ModelLength) + QStringLiteral(" (") + port + QStringLiteral(") ");
-    return model + metrics.elidedText(rest, Qt::ElideRight,
-                                      std::max(0, width - metrics.horizontalAdvance(model)));
+    return prefix + metrics.elidedText(rest, Qt::ElideRight,
+                                       std::max(0, width - metrics.horizontalAdvance(prefix)));
 }
 
 int TConnectionPanel::MinimumWidth(const QFontMetrics& metrics) {

@@ -8,7 +8,8 @@
 #include <vector>
 
 /// The connection panel: " OFF LINE ", or " ON LINE: " + identity + " (" + port + ") ". When
-/// the text does not fit, the middle of the device path gives way; the model never does.
+/// the text does not fit, the middle of the device path gives way, then what follows the model
+/// while the path's ends still show; the model never does.
 class TConnectionPanel final : public QLabel {
   public:
     explicit TConnectionPanel(QWidget* parent = nullptr);

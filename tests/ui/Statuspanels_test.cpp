@@ -9,7 +9,7 @@
 
 namespace {
 
-TEST(ConnectionPanel, aLongDevicePathGivesWayInTheMiddleAndTheModelNever) {
+TEST(ConnectionPanel, aLongDevicePathGivesWayInTheMiddleThenTheIdentityAndTheModelNever) {
     QFont font(QStringLiteral("Sans Serif"), 8);
     const QFontMetrics metrics(font);
     const QString identity = QStringLiteral("KRF-51 Emulator v1");
@@ -28,9 +28,10 @@ TEST(ConnectionPanel, aLongDevicePathGivesWayInTheMiddleAndTheModelNever) {
     const Case cases[] = {
         {wholeWidth + 10, true, true, true},
         {wholeWidth - 40, false, true, true},
-        // No room for the path: what follows the model is cut from the right.
+        // No room for the path beside the whole identity: what follows the model gives way,
+        // and the path's ends still show.
         {metrics.horizontalAdvance(QStringLiteral(" ON LINE: ") + identity + " () ") + 4, false,
-         true, false},
+         false, true},
         {minimum, false, false, false},
     };
     for (const Case& c : cases) {
