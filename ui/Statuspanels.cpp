@@ -15,6 +15,8 @@ constexpr int FrameAllowance = 4;
 constexpr int ModelLength = 6;
 // Characters of a device path, besides the ellipsis, that still tell one port from another.
 constexpr int PathGlimpse = 8;
+// Characters of a path's end that still tell a port from its neighbour ("SB0", "SB1").
+constexpr int PathEnd = 3;
 
 const QString OnLinePrefix = QStringLiteral(" ON LINE: ");
 const QString Ellipsis = QStringLiteral("…");
@@ -56,18 +58,20 @@ QString TConnectionPanel::Fitted(const QFontMetrics& metrics, int width, const Q
     const QString full = OnLineText(identity, port);
     if (metrics.horizontalAdvance(full) <= width) return full;
     // The start and end of a device path tell ports apart, so its middle gives way first, then
-    // what follows the model: the model and a glimpse of the port are worth more than the rest.
-    const auto withPath = [&](const QString& shownIdentity) -> std::optional<QString> {
+    // what follows the model, then the path's start: the model and the port's end are worth
+    // more than the rest.
+    const auto withPath = [&](const QString& shownIdentity, Qt::TextElideMode mode,
+                              int glimpse) -> std::optional<QString> {
         const int room = width - metrics.horizontalAdvance(OnLineText(shownIdentity, QString()));
-        const QString path = metrics.elidedText(port, Qt::ElideMiddle, room);
-        if (path.size() < std::min<qsizetype>(port.size(), PathGlimpse + 1)) return std::nullopt;
+        const QString path = metrics.elidedText(port, mode, room);
+        if (path.size() < std::min<qsizetype>(port.size(), glimpse + 1)) return std::nullopt;
         return OnLineText(shownIdentity, path);
     };
-    if (auto shown = withPath(identity)) return *shown;
+    if (auto shown = withPath(identity, Qt::ElideMiddle, PathGlimpse)) return *shown;
     const QString model = identity.left(ModelLength);
-    if (identity.size() > ModelLength) {
-        if (auto shown = withPath(model + Ellipsis)) return *shown;
-    }
+    const QString modelOnly = identity.size() > ModelLength ? model + Ellipsis : model;
+    if (auto shown = withPath(modelOnly, Qt::ElideMiddle, PathGlimpse)) return *shown;
+    if (auto shown = withPath(modelOnly, Qt::ElideLeft, PathEnd)) return *shown;
     // At the narrowest, the model and as much as fits after it.
     const QString prefix = OnLinePrefix + model;
     const QString rest =

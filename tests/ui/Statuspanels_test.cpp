@@ -21,31 +21,34 @@ TEST(ConnectionPanel, aLongDevicePathGivesWayInTheMiddleThenTheIdentityAndTheMod
 
     struct Case {
         int width;
-        bool whole;     // everything shows
-        bool identity;  // the whole identity shows
-        bool portEnds;  // the path's start and end show
+        bool whole;      // everything shows
+        bool identity;   // the whole identity shows
+        bool pathStart;  // the path's start shows
+        bool pathEnd;    // the path's end shows
     };
+    const QString modelOnly = QStringLiteral(" ON LINE: KRF-51… (");
     const Case cases[] = {
-        {wholeWidth + 10, true, true, true},
-        {wholeWidth - 40, false, true, true},
+        {wholeWidth + 10, true, true, true, true},
+        {wholeWidth - 40, false, true, true, true},
         // No room for the path beside the whole identity: what follows the model gives way,
         // and the path's ends still show.
         {metrics.horizontalAdvance(QStringLiteral(" ON LINE: ") + identity + " () ") + 4, false,
-         false, true},
-        {minimum, false, false, false},
+         false, true, true},
+        // Narrower still: the path's end, which tells ports apart, outlasts its start.
+        {metrics.horizontalAdvance(modelOnly + QStringLiteral("…-one) ")) + 2, false, false, false,
+         true},
+        {minimum, false, false, false, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.width);
         const QString shown = TConnectionPanel::Fitted(metrics, c.width, identity, port);
-        EXPECT_LE(metrics.horizontalAdvance(shown), std::max(c.width, minimum))
-            << shown.toStdString();
-        EXPECT_TRUE(shown.startsWith(QStringLiteral(" ON LINE: KRF-51"))) << shown.toStdString();
-        EXPECT_EQ(shown == whole, c.whole) << shown.toStdString();
-        EXPECT_EQ(shown.contains(identity), c.identity) << shown.toStdString();
-        if (c.portEnds) {
-            EXPECT_TRUE(shown.contains(QStringLiteral("(/tmp"))) << shown.toStdString();
-            EXPECT_TRUE(shown.endsWith(QStringLiteral("one) "))) << shown.toStdString();
-        }
+        SCOPED_TRACE(shown.toStdString());
+        EXPECT_LE(metrics.horizontalAdvance(shown), std::max(c.width, minimum));
+        EXPECT_TRUE(shown.startsWith(QStringLiteral(" ON LINE: KRF-51")));
+        EXPECT_EQ(shown == whole, c.whole);
+        EXPECT_EQ(shown.contains(identity), c.identity);
+        EXPECT_EQ(shown.contains(QStringLiteral("(/tmp")), c.pathStart);
+        EXPECT_EQ(shown.endsWith(QStringLiteral("one) ")), c.pathEnd);
     }
 }
 
