@@ -43,6 +43,7 @@ void TConnectionPanel::ShowOffLine(const QString& text) {
     onLine_ = false;
     full_ = text;
     Refit();
+    updateGeometry();
 }
 
 void TConnectionPanel::ShowOnLine(const QString& identity, const QString& port) {
@@ -51,6 +52,7 @@ void TConnectionPanel::ShowOnLine(const QString& identity, const QString& port) 
     port_ = port;
     full_ = OnLineText(identity, port);
     Refit();
+    updateGeometry();
 }
 
 QString TConnectionPanel::Fitted(const QFontMetrics& metrics, int width, const QString& identity,
@@ -86,9 +88,26 @@ int TConnectionPanel::MinimumWidth(const QFontMetrics& metrics) {
     return std::max(offLine, model) + FrameAllowance;
 }
 
+QSize TConnectionPanel::sizeHint() const {
+    // On line, the model and the end of the port: what the row keeps room for before it shows
+    // empty readouts.
+    int wanted = MinimumWidth(fontMetrics());
+    if (onLine_ && message_.isEmpty()) {
+        const QString model = identity_.left(ModelLength);
+        const QString modelOnly = identity_.size() > ModelLength ? model + Ellipsis : model;
+        const QString end =
+            port_.size() > PathGlimpse ? Ellipsis + port_.right(PathGlimpse) : port_;
+        const int text = std::min(fontMetrics().horizontalAdvance(full_),
+                                  fontMetrics().horizontalAdvance(OnLineText(modelOnly, end)));
+        wanted = std::max(wanted, text + FrameAllowance);
+    }
+    return {wanted, QLabel::sizeHint().height()};
+}
+
 void TConnectionPanel::ShowMessage(const QString& message) {
     message_ = message;
     Refit();
+    updateGeometry();
 }
 
 void TConnectionPanel::SetHint(const QString& hint) {
@@ -168,13 +187,13 @@ void TStatusPanels::ApplyWidths() {
     Fit();
 }
 
-std::vector<int> TStatusPanels::RowsOf(const std::vector<bool>& shown) const {
+std::vector<int> TStatusPanels::RowsOf(const std::vector<bool>& shown, int first) const {
     // Before the row is laid out it has no width to speak of: everything counts as one row.
     const int width = isVisible() ? this->width() : QWIDGETSIZE_MAX;
     std::vector<int> rows(panels_.size(), -1);
     rows[0] = 0;
     int row = 0;
-    int x = connection_->minimumWidth();
+    int x = first;
     for (std::size_t i = 1; i < panels_.size(); ++i) {
         if (!shown[i]) continue;
         const int w = panels_[i].label->width();
@@ -196,7 +215,11 @@ void TStatusPanels::Fit() {
         const Panel& p = panels_[i];
         return p.wanted && p.claim == claim && p.label->text().isEmpty() == empty;
     };
-    const auto rowCount = [&] { return std::ranges::max(RowsOf(show)) + 1; };
+    // Beside readouts with text and a notice the connection panel may shrink to its smallest
+    // width; empty readouts and extras leave it room for the model and the port.
+    const int smallest = connection_->minimumWidth();
+    int first = smallest;
+    const auto rowCount = [&] { return std::ranges::max(RowsOf(show, first)) + 1; };
     // Readouts with something to show always show, on as many rows as they need.
     for (std::size_t i = 1; i < n; ++i) show[i] = has(i, Claim::Readout, false);
     const int rows = rowCount();
@@ -209,6 +232,7 @@ void TStatusPanels::Fit() {
     for (std::size_t i = 1; i < n; ++i) {
         if (has(i, Claim::Notice, false)) take(i);
     }
+    first = std::max(first, connection_->sizeHint().width());
     // Empty readouts from the left, so that no gap opens between those that show.
     bool room = true;
     for (std::size_t i = 1; i < n; ++i) {
@@ -220,7 +244,7 @@ void TStatusPanels::Fit() {
     for (std::size_t i = 1; i < n; ++i) {
         if (panels_[i].label->isHidden() == show[i]) panels_[i].label->setHidden(!show[i]);
     }
-    Place(RowsOf(show), rows);
+    Place(RowsOf(show, smallest), rows);
 }
 
 void TStatusPanels::Place(const std::vector<int>& rows, int rowCount) {
@@ -252,6 +276,12 @@ void TStatusPanels::Place(const std::vector<int>& rows, int rowCount) {
 void TStatusPanels::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
     if (event->type() == QEvent::FontChange) ApplyWidths();
+}
+
+bool TStatusPanels::event(QEvent* event) {
+    // A panel asks for another size: the connection panel when the station or port changes.
+    if (event->type() == QEvent::LayoutRequest) Fit();
+    return QWidget::event(event);
 }
 
 void TStatusPanels::showEvent(QShowEvent* event) {

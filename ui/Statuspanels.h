@@ -31,6 +31,9 @@ class TConnectionPanel final : public QLabel {
     /// The narrowest width that shows " OFF LINE " and " ON LINE: " with the model.
     static int MinimumWidth(const QFontMetrics& metrics);
 
+    /// On line, as wide as the model and the end of the port; else the smallest width.
+    QSize sizeHint() const override;
+
   protected:
     void resizeEvent(QResizeEvent* event) override;
 
@@ -52,8 +55,9 @@ class TConnectionPanel final : public QLabel {
 ///
 /// Readouts with something to show always show whole: when they do not fit beside the
 /// connection panel's smallest width, they go on in a further row below. The other panels
-/// claim the room the readouts leave in this order: a notice, then empty readouts from the
-/// left, then extras; a panel that finds no room hides until there is.
+/// claim the room the readouts leave in this order: a notice, then room for the connection
+/// panel to show the model and the port's end, then empty readouts from the left, then extras;
+/// a panel that finds no room hides until there is.
 class TStatusPanels final : public QWidget {
   public:
     /// How a panel claims its room in a short row.
@@ -77,6 +81,7 @@ class TStatusPanels final : public QWidget {
 
   protected:
     void changeEvent(QEvent* event) override;
+    bool event(QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
 
@@ -91,8 +96,8 @@ class TStatusPanels final : public QWidget {
     /// Shows the panels that have room, hides the others, and lays the shown ones out.
     void Fit();
     /// The row each panel goes in when those in `shown` show, left to right in the widget's
-    /// width; -1 for a panel that does not show.
-    std::vector<int> RowsOf(const std::vector<bool>& shown) const;
+    /// width after `first` pixels of the connection panel; -1 for a panel that does not show.
+    std::vector<int> RowsOf(const std::vector<bool>& shown, int first) const;
     /// Puts the panels in their `rows` and makes the widget as high as `rowCount` rows.
     void Place(const std::vector<int>& rows, int rowCount);
 

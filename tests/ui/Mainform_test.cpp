@@ -499,6 +499,11 @@ TEST(MainFormStatusBar, atTheSmallestWindowANoticeAndTheReadoutsShareTheRowWitho
     ASSERT_EQ(window.size(), QSize(886, 679));
     ASSERT_TRUE(Eventually([&] { return window.connection().onLine(); }));
     EXPECT_EQ(ExpectPanelsInRows(window.statusPanels(), window), 1);
+    // The empty readouts leave room for the model and the end of the port.
+    const QString port = QString::fromStdString(station.Link());
+    const QString shown = window.statusPanels().connection().text();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral(" ON LINE: KRF-51"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(port.right(4) + QStringLiteral(") "))) << shown.toStdString();
 
     const auto* notice = window.findChild<QLabel*>(QStringLiteral("lbPeriod"));
     ASSERT_NE(notice, nullptr);

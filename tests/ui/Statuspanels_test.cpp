@@ -179,4 +179,37 @@ TEST(StatusPanels, readoutsThatDoNotFitBesideTheConnectionGoOnInARowBelow) {
     EXPECT_EQ(ExpectPanelsInRows(row, row), 1);
 }
 
+TEST(StatusPanels, emptyReadoutsLeaveTheConnectionRoomForTheModelAndThePortsEnd) {
+    TStatusPanels row;
+    row.setFont(QFont(QStringLiteral("Sans Serif"), 8));
+    const QString texts[] = {QStringLiteral(" t = 1.5 s "), QStringLiteral(" Tset = 320.0°C "),
+                             QStringLiteral(" Tget = 318.7°C ")};
+    std::vector<int> readouts;
+    for (const QString& text : texts) readouts.push_back(row.AddPanel({text}));
+    const QString port = QStringLiteral("/dev/serial/by-id/usb-FTDI_FT232R-if00-port0");
+    row.connection().ShowOnLine(QStringLiteral("KRF-51 Station v2"), port);
+    const int gap = 2;
+    int readoutsWidth = 0;
+    for (const QString& text : texts) readoutsWidth += gap + row.WidthFor(text);
+    const int smallest = TConnectionPanel::MinimumWidth(row.connection().fontMetrics());
+    row.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&row));
+    // Room for the empty readouts beside the smallest connection panel, not beside the model
+    // and the port.
+    row.resize(smallest + readoutsWidth + 10, 40);
+    QApplication::processEvents();
+    EXPECT_FALSE(row.panel(readouts[2]).isVisible()) << "the last empty readout gives way";
+    const QString shown = row.connection().text();
+    EXPECT_TRUE(shown.startsWith(QStringLiteral(" ON LINE: KRF-51"))) << shown.toStdString();
+    EXPECT_TRUE(shown.endsWith(QStringLiteral("port0) "))) << shown.toStdString();
+    EXPECT_EQ(ExpectPanelsInRows(row, row), 1);
+
+    // Readouts with text take the room back, down to the model alone.
+    for (std::size_t i = 0; i < readouts.size(); ++i) row.SetText(readouts[i], texts[i]);
+    QApplication::processEvents();
+    for (const int i : readouts) EXPECT_TRUE(row.panel(i).isVisible());
+    EXPECT_EQ(ExpectPanelsInRows(row, row), 1);
+    EXPECT_TRUE(row.connection().text().startsWith(QStringLiteral(" ON LINE: KRF-51")));
+}
+
 }  // namespace
