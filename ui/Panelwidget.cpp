@@ -33,8 +33,8 @@ constexpr int StripHeight = 100;
 constexpr int RowHeight = 22;
 constexpr int RowSpacing = 2;
 constexpr int ColumnSpacing = 3;
-constexpr int FieldColumnGap =
-    2;  // with the grid's spacing, between a column's units and the next labels
+// With the grid's spacing, the gap between a field column and the labels of the next.
+constexpr int FieldColumnGap = 2;
 constexpr int GroupMargin = 4;
 constexpr int CaptionBoxEnd = 2;  // a blank pixel and the frame line after a caption's box
 constexpr int ListWidth = 64;

@@ -21,6 +21,12 @@ constexpr int PathEnd = 3;
 const QString OnLinePrefix = QStringLiteral(" ON LINE: ");
 const QString Ellipsis = QStringLiteral("…");
 
+// The model, and an ellipsis where more of the identity follows.
+QString ModelOnly(const QString& identity) {
+    const QString model = identity.left(ModelLength);
+    return identity.size() > ModelLength ? model + Ellipsis : model;
+}
+
 QString OnLineText(const QString& identity, const QString& port) {
     return OnLinePrefix + identity + QStringLiteral(" (") + port + QStringLiteral(") ");
 }
@@ -70,12 +76,10 @@ QString TConnectionPanel::Fitted(const QFontMetrics& metrics, int width, const Q
         return OnLineText(shownIdentity, path);
     };
     if (auto shown = withPath(identity, Qt::ElideMiddle, PathGlimpse)) return *shown;
-    const QString model = identity.left(ModelLength);
-    const QString modelOnly = identity.size() > ModelLength ? model + Ellipsis : model;
-    if (auto shown = withPath(modelOnly, Qt::ElideMiddle, PathGlimpse)) return *shown;
-    if (auto shown = withPath(modelOnly, Qt::ElideLeft, PathEnd)) return *shown;
+    if (auto shown = withPath(ModelOnly(identity), Qt::ElideMiddle, PathGlimpse)) return *shown;
+    if (auto shown = withPath(ModelOnly(identity), Qt::ElideLeft, PathEnd)) return *shown;
     // At the narrowest, the model and as much as fits after it.
-    const QString prefix = OnLinePrefix + model;
+    const QString prefix = OnLinePrefix + identity.left(ModelLength);
     const QString rest =
         identity.mid(ModelLength) + QStringLiteral(" (") + port + QStringLiteral(") ");
     return prefix + metrics.elidedText(rest, Qt::ElideRight,
@@ -93,12 +97,11 @@ QSize TConnectionPanel::sizeHint() const {
     // empty readouts.
     int wanted = MinimumWidth(fontMetrics());
     if (onLine_ && message_.isEmpty()) {
-        const QString model = identity_.left(ModelLength);
-        const QString modelOnly = identity_.size() > ModelLength ? model + Ellipsis : model;
         const QString end =
             port_.size() > PathGlimpse ? Ellipsis + port_.right(PathGlimpse) : port_;
-        const int text = std::min(fontMetrics().horizontalAdvance(full_),
-                                  fontMetrics().horizontalAdvance(OnLineText(modelOnly, end)));
+        const int text =
+            std::min(fontMetrics().horizontalAdvance(full_),
+                     fontMetrics().horizontalAdvance(OnLineText(ModelOnly(identity_), end)));
         wanted = std::max(wanted, text + FrameAllowance);
     }
     return {wanted, QLabel::sizeHint().height()};
