@@ -6,12 +6,10 @@
 
 #include <fstream>
 
-#include "core/Appcore.h"
 #include "core/Changemarks.h"
-#include "support/Fakeserialline.h"
 #include "support/Tempfolder.h"
-#include "tests/core/Fakepanelview.h"
 #include "tests/core/Panelwire.h"
+#include "tests/core/Scriptedcore.h"
 
 namespace {
 
@@ -177,15 +175,9 @@ TEST(ChangeMarksText, aBatchLeavesOneMarkUnderItsNameAndOnlyWhenSomethingChanged
     EXPECT_EQ(marks.Describe(HeaterPid{{42, 5, 60, true}}), "") << "still remembered";
 }
 
-TEST(ChangeMarksCore, theCoreMarksWhatThePanelSendsWhileRunningAndNewClearsIt) {
-    auto line = std::make_unique<FakeSerialLine>();
-    const auto script = line->script();
-    FakePanelView panelView;
-    NullMainView view;
-    AppCore app(panelView, view, std::move(line));
-    panelView.Attach(app.panel());
-    app.autoRead = false;
+struct ChangeMarksCore : ::testing::Test, ScriptedCore {};
 
+TEST_F(ChangeMarksCore, theCoreMarksWhatThePanelSendsWhileRunningAndNewClearsIt) {
     // Off line the link sends nothing, so nothing is marked.
     app.acquisition().Start();
     panelView.SetValue(PanelView::Field::HKp, 41);

@@ -3,11 +3,9 @@
 
 #include <gtest/gtest.h>
 
-#include "core/Appcore.h"
 #include "link/Commands.h"
-#include "support/Fakeserialline.h"
-#include "tests/core/Fakepanelview.h"
 #include "tests/core/Panelwire.h"
+#include "tests/core/Scriptedcore.h"
 #include "tests/link/Bytes.h"
 
 namespace {
@@ -117,14 +115,9 @@ TEST(LinkHealthFigures, fieldsAndTheErrorSummaryNameEachFigure) {
     EXPECT_EQ(HealthErrorSummary(HealthFigures{}), "no errors");
 }
 
-TEST(LinkHealthCore, thePollCountsLossesAndReconnectionsAndEachConnectionStartsAtZero) {
-    auto line = std::make_unique<FakeSerialLine>();
-    const auto script = line->script();
-    FakePanelView panelView;
-    NullMainView view;
-    AppCore app(panelView, view, std::move(line));
-    panelView.Attach(app.panel());
-    app.autoRead = false;
+struct LinkHealthCore : ::testing::Test, ScriptedCore {};
+
+TEST_F(LinkHealthCore, thePollCountsLossesAndReconnectionsAndEachConnectionStartsAtZero) {
     app.connection().SetSelectedPort("/dev/fake");
     const Bytes heat = Frame(0, cmd::GetHeat, Bytes(13, 0));
 
@@ -157,14 +150,7 @@ TEST(LinkHealthCore, thePollCountsLossesAndReconnectionsAndEachConnectionStartsA
 // Two figures of time on purpose: the poll rate is every tick of the poll, recording or not,
 // failed or not; a recording's spacing is the time between the samples it stored, with the
 // ticks that stored nothing inside its gaps. They part as soon as a poll fails.
-TEST(LinkHealthCore, thePollRateCountsEveryTickWhereARecordingsSpacingCountsItsSamples) {
-    auto line = std::make_unique<FakeSerialLine>();
-    const auto script = line->script();
-    FakePanelView panelView;
-    NullMainView view;
-    AppCore app(panelView, view, std::move(line));
-    panelView.Attach(app.panel());
-    app.autoRead = false;
+TEST_F(LinkHealthCore, thePollRateCountsEveryTickWhereARecordingsSpacingCountsItsSamples) {
     app.connection().SetSelectedPort("/dev/fake");
     script->Feed(panelwire::InfoReply("KRT-51 v2.3"));
     ASSERT_TRUE(app.connection().ConnectSelected());
