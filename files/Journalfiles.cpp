@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -21,8 +22,9 @@ namespace {
 
 constexpr std::string_view DataExtension = ".dat";
 constexpr std::string_view EventsExtension = ".events";
-constexpr size_t StampLength = 15;  // YYYYMMDD-HHMMSS
-constexpr int MaxSameSecond = 100;  // set-asides within one second before giving up
+constexpr size_t StampLength = 15;   // YYYYMMDD-HHMMSS
+constexpr int MaxSameSecond = 100;   // set-asides within one second before giving up
+constexpr mode_t FolderMode = 0700;  // recordings are the user's alone
 
 std::string Reason(int error) {
     return std::system_category().message(error);
@@ -76,6 +78,22 @@ void Rename(const fs::path& from, const fs::path& to) {
     }
 }
 
+/// Makes every missing folder of `folder` readable by the user alone; folders that exist keep
+/// the permissions they have.
+void MakeFolders(const fs::path& folder) {
+    fs::path path;
+    for (const fs::path& part : folder) {
+        path /= part;
+        if (::mkdir(path.c_str(), FolderMode) == 0 || errno == EEXIST) continue;
+        throw JournalError("Unable to make the folder " + path.string() + " (" + Reason(errno) +
+                           ")");
+    }
+    std::error_code ec;
+    if (!fs::is_directory(folder, ec))
+        throw JournalError("Unable to make the folder " + folder.string() + " (" + Reason(ENOTDIR) +
+                           ")");
+}
+
 /// Cuts the text after its last line end: a row the crash cut short is not a row.
 std::string WholeLines(std::string text) {
     const size_t end = text.find_last_of("\r\n");
@@ -93,11 +111,7 @@ fs::path DefaultFolder() {
 }
 
 Claim Claim::Take(const fs::path& folder) {
-    std::error_code ec;
-    fs::create_directories(folder, ec);
-    if (ec)
-        throw JournalError("Unable to make the folder " + folder.string() + " (" + ec.message() +
-                           ")");
+    MakeFolders(folder);
     for (int window = 1; window <= MaxWindows; ++window) {
         std::string name(BaseName);
         // Appended piece by piece: GCC 12's -Wrestrict misreads "-" + std::to_string(n) at -O3.
@@ -106,7 +120,13 @@ Claim Claim::Take(const fs::path& folder) {
             name += std::to_string(window);
         }
         const fs::path lockPath = folder / (name + ".lock");
-        UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        // A link planted at the lock's name would make the window create or lock a file of
+        // someone else's choosing.
+        UniqueFd lock(::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (!lock && errno == ELOOP) {
+            throw JournalError("Unable to use " + lockPath.string() +
+                               ": it is a symbolic link, which is not followed");
+        }
         if (!lock) {
             throw JournalError("Unable to open " + lockPath.string() + " (" + Reason(errno) + ")");
         }

@@ -1,6 +1,7 @@
 // The recording journal on disk: rows appended and flushed by the writer's own thread, whole
 // rewrites, removal, write faults, and the folder's names, locks and set-aside files.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <chrono>
 #include <memory>
@@ -191,6 +192,37 @@ TEST(JournalClaim, eachWindowGetsItsOwnLockedName) {
     while (static_cast<int>(all.size()) < journal::MaxWindows - 1)
         all.push_back(journal::Claim::Take(folder));
     EXPECT_THROW(journal::Claim::Take(folder), journal::JournalError);
+}
+
+mode_t ModeOf(const fs::path& path) {
+    struct stat info {};
+    EXPECT_EQ(::lstat(path.c_str(), &info), 0) << path;
+    return info.st_mode & 07777;
+}
+
+TEST(JournalClaim, theFoldersItMakesAreTheUsersAlone) {
+    TempDir dir;
+    const mode_t oldMask = ::umask(0);  // whatever the umask lets through
+    const journal::Claim claim = journal::Claim::Take(dir / "state" / "tavolin");
+    ::umask(oldMask);
+    EXPECT_EQ(ModeOf(dir / "state"), 0700u);
+    EXPECT_EQ(ModeOf(dir / "state" / "tavolin"), 0700u);
+    EXPECT_EQ(ModeOf(dir / "state" / "tavolin" / "recording.lock"), 0600u);
+}
+
+TEST(JournalClaim, aSymbolicLinkAtTheLocksNameIsRefusedNotFollowed) {
+    TempDir dir;
+    const fs::path victim = dir / "victim";
+    WriteText(victim, "someone's file");
+    fs::create_symlink(victim, dir / "recording.lock");
+    try {
+        journal::Claim::Take(dir.path());
+        FAIL() << "the link was followed";
+    } catch (const journal::JournalError& e) {
+        EXPECT_EQ(std::string(e.what()), "Unable to use " + (dir / "recording.lock").string() +
+                                             ": it is a symbolic link, which is not followed");
+    }
+    EXPECT_EQ(ReadText(victim), "someone's file");
 }
 
 TEST(JournalClaim, theDefaultFolderFollowsXdgStateHome) {
