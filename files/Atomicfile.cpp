@@ -19,18 +19,35 @@ constexpr int MaxNameAttempts = 64;   // names taken by other writers before giv
 constexpr mode_t NewFileMode = 0666;  // narrowed by the umask, like any newly created file
 constexpr size_t ReadChunk = 1 << 16;
 
+fs::path FolderOf(const fs::path& path) {
+    return path.has_parent_path() ? path.parent_path() : fs::path(".");
+}
+
+/// The kernel's protected_symlinks rule, kept also where it is switched off: in a folder that
+/// everyone may write to and only owners may delete from (/tmp), a link owned by another user
+/// than the folder's owner and this process may have been planted to aim a save elsewhere.
+bool PlantedLink(const fs::path& link) {
+    struct stat folder {};
+    struct stat self {};
+    if (::stat(FolderOf(link).c_str(), &folder) != 0 || ::lstat(link.c_str(), &self) != 0)
+        return false;
+    const bool shared = (folder.st_mode & S_ISVTX) != 0 && (folder.st_mode & S_IWOTH) != 0;
+    return shared && self.st_uid != ::geteuid() && self.st_uid != folder.st_uid;
+}
+
 fs::path FollowLinks(fs::path path) {
     std::error_code ec;
     for (int depth = 0; depth < MaxLinkDepth && fs::is_symlink(path, ec); ++depth) {
+        if (PlantedLink(path)) {
+            throw AtomicFileError("Unable to save " + path.string() +
+                                  ": a symbolic link another user owns in a shared folder is "
+                                  "not followed");
+        }
         const fs::path link = fs::read_symlink(path, ec);
         if (ec) break;
         path = link.is_absolute() ? link : path.parent_path() / link;
     }
     return path;
-}
-
-fs::path FolderOf(const fs::path& path) {
-    return path.has_parent_path() ? path.parent_path() : fs::path(".");
 }
 
 /// ".name.tmpPID-N-TICKS": hidden, beside the target, unique among this process's saves.

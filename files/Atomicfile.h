@@ -21,8 +21,10 @@ class AtomicFileError : public std::runtime_error {
 class AtomicFile {
   public:
     /// Creates the temporary file beside `target`. A symbolic link is followed, so the file it
-    /// points to is the one replaced. An existing target's permission bits carry over.
-    /// Throws AtomicFileError when the temporary file cannot be created.
+    /// points to is the one replaced, except one in a sticky folder that everyone may write to
+    /// whose owner is neither this process nor the folder's owner. An existing target's
+    /// permission bits carry over. Throws AtomicFileError when such a link is met or the
+    /// temporary file cannot be created.
     explicit AtomicFile(const std::filesystem::path& target);
     ~AtomicFile();
     AtomicFile(const AtomicFile&) = delete;

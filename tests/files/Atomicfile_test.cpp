@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -32,6 +33,42 @@ TEST(AtomicFile, WritesThroughASymbolicLink) {
     WriteFileAtomic(dir / "link.txt", "new");
     EXPECT_TRUE(fs::is_symlink(dir / "link.txt"));
     EXPECT_EQ(ReadText(dir / "real" / "a.txt"), "new");
+}
+
+TEST(AtomicFile, refusesALinkAnotherUserPlantedInASharedFolder) {
+    constexpr uid_t Stranger = 4242;  // neither this process nor the folder's owner
+    struct Case {
+        const char* name;
+        fs::perms folder;
+        bool strangersLink;
+        bool followed;
+    };
+    const Case cases[] = {
+        {"a stranger's link in a sticky folder everyone writes", fs::perms(01777), true, false},
+        {"one's own link there", fs::perms(01777), false, true},
+        {"a stranger's link in a folder that is not sticky", fs::perms(0777), true, true},
+        {"a stranger's link in a sticky folder only its owner writes", fs::perms(01755), true,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        WriteText(dir / "real.txt", "old");
+        fs::create_directory(dir / "shared");
+        fs::create_symlink(dir / "real.txt", dir / "shared" / "a.txt");
+        if (c.strangersLink && ::lchown((dir / "shared" / "a.txt").c_str(), Stranger, -1) != 0)
+            GTEST_SKIP() << "giving a link to another user needs root";
+        fs::permissions(dir / "shared", c.folder);
+        try {
+            WriteFileAtomic(dir / "shared" / "a.txt", "new");
+            EXPECT_TRUE(c.followed) << "saved through the link";
+        } catch (const AtomicFileError& e) {
+            EXPECT_FALSE(c.followed) << e.what();
+            EXPECT_NE(std::string(e.what()).find("symbolic link"), std::string::npos) << e.what();
+        }
+        EXPECT_EQ(ReadText(dir / "real.txt"), c.followed ? "new" : "old");
+        EXPECT_TRUE(fs::is_symlink(dir / "shared" / "a.txt"));
+    }
 }
 
 TEST(AtomicFile, UncommittedFileLeavesNothingBehind) {
