@@ -147,18 +147,18 @@ int DragPos(int x, int boxWidth, int pos, int plotWidth, bool autoScroll, int fa
 }
 
 Readout ReadoutTexts(bool cursorOn, int sample, int samplePeriodMs, const Visibility& visible,
-                     const TraceSample& values) {
+                     const std::optional<TraceSample>& values) {
     Readout texts;
-    if (!cursorOn) return texts;
+    if (!cursorOn || !values) return texts;
     const double seconds = static_cast<double>(sample) * samplePeriodMs * SecondsPerMs;
     texts[0] = " t = " + floatformat::FormatFixed(seconds, TimePrecision, TimeDigits) + " s ";
     for (int trace = 0; trace < TraceCount; ++trace) {
         if (!visible[trace]) continue;
         const ReadoutField& field = ReadoutFields[trace];
-        texts[trace + 1] =
-            std::string(field.prefix) +
-            floatformat::FormatFixed(values[trace] * field.scale, field.precision, field.digits) +
-            std::string(field.suffix);
+        texts[trace + 1] = std::string(field.prefix) +
+                           floatformat::FormatFixed((*values)[trace] * field.scale, field.precision,
+                                                    field.digits) +
+                           std::string(field.suffix);
     }
     return texts;
 }
@@ -176,6 +176,11 @@ TraceSample SampleAt(const TraceStore& store, int index) {
     if (index < 0 || index >= TraceCapacity) return sample;
     for (int trace = 0; trace < TraceCount; ++trace) sample[trace] = store.value(trace, index);
     return sample;
+}
+
+std::optional<TraceSample> RecordedSampleAt(const TraceStore& store, int index) {
+    if (index < 0 || index >= store.count()) return std::nullopt;
+    return SampleAt(store, index);
 }
 
 }  // namespace graph

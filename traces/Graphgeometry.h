@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -181,9 +182,10 @@ inline constexpr Visibility DefaultVisibility = {true, true, true,  true, true,
                                                  true, true, false, false};
 
 /// The texts of status bar panels 1..10 for the cursor on `sample` holding `values`: all empty
-/// when the cursor is off, and empty for each hidden trace; the time panel shows regardless.
+/// when the cursor is off or stands where nothing was recorded (no `values`), and empty for
+/// each hidden trace; the time panel shows regardless of the traces.
 Readout ReadoutTexts(bool cursorOn, int sample, int samplePeriodMs, const Visibility& visible,
-                     const TraceSample& values);
+                     const std::optional<TraceSample>& values);
 
 /// The widest texts panels 1..10 show while recording from a station: the last sample at the
 /// longest period (500 ms), temperatures up to 999.9 °C, power 100.0 %, fan speeds of four
@@ -193,5 +195,7 @@ Readout WidestReadout();
 
 /// The stored values at `index`; zeros outside 0 .. TraceCapacity - 1.
 TraceSample SampleAt(const TraceStore& store, int index);
+/// The values recorded at `index`; none outside 0 .. count - 1.
+std::optional<TraceSample> RecordedSampleAt(const TraceStore& store, int index);
 
 }  // namespace graph

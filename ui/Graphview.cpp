@@ -179,7 +179,7 @@ void TGraphView::DrawCursor(bool on, int column) {
 void TGraphView::RefreshReadout() {
     const int sample = cursorSample();
     graph::Readout texts = graph::ReadoutTexts(cursorOn_, sample, samplePeriodMs_, visible_,
-                                               graph::SampleAt(store_, sample));
+                                               graph::RecordedSampleAt(store_, sample));
     if (texts == readout_) return;
     readout_ = std::move(texts);
     QStringList list;

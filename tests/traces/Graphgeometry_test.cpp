@@ -324,15 +324,21 @@ TEST_F(GraphReadout, FixedPointKeepsItsSignificantDigitsAndSwitchesToExponent) {
     }
 }
 
-TEST_F(GraphReadout, RightOfTheLastSampleShowsTheZeroSlots) {
+TEST_F(GraphReadout, WhereNothingWasRecordedEveryPanelIsBlank) {
     auto store = std::make_unique<TraceStore>();
+    for (const std::string& text :
+         graph::ReadoutTexts(true, 0, 100, all_, graph::RecordedSampleAt(*store, 0)))
+        EXPECT_EQ(text, "");
     ASSERT_TRUE(store->Append(Values(2505)));
     ASSERT_TRUE(store->Append(Values(2600)));
     EXPECT_EQ(graph::SampleAt(*store, 1)[Tset], 2600);
-    const graph::Readout texts =
-        graph::ReadoutTexts(true, 5, 100, all_, graph::SampleAt(*store, 5));
-    EXPECT_EQ(texts[1 + Tset], " Tset = 0.0°C ");
-    EXPECT_EQ(texts[1 + PllErr], " PLLe = 0 us");
+    EXPECT_EQ(graph::RecordedSampleAt(*store, 1), graph::SampleAt(*store, 1));
+    for (const int past : {2, 5, TraceCapacity, -1}) {
+        EXPECT_EQ(graph::RecordedSampleAt(*store, past), std::nullopt);
+        for (const std::string& text :
+             graph::ReadoutTexts(true, past, 100, all_, graph::RecordedSampleAt(*store, past)))
+            EXPECT_EQ(text, "");
+    }
     // Indices outside the store read as zeros instead of past its end.
     EXPECT_EQ(graph::SampleAt(*store, TraceCapacity), TraceSample{});
     EXPECT_EQ(graph::SampleAt(*store, -1), TraceSample{});

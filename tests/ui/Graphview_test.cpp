@@ -387,11 +387,22 @@ TEST_F(GraphViewTest, ReadoutFollowsTheCursorAndReachesTheStatusBar) {
     EXPECT_FALSE(texts[1 + Tset].isEmpty());
     EXPECT_EQ(texts[1 + PllErr], "");  // hidden on a first run
 
-    // Right of the last sample the zero slots show.
+    // Right of the last sample nothing was recorded: nothing to read.
     view_.SetCursorColumn(50);
-    EXPECT_EQ(view_.readout()[1 + Tset], " Tset = 0.0°C ");
+    for (const QString& text : changed.last().at(0).toStringList()) EXPECT_EQ(text, "");
+    view_.SetCursorColumn(5);
     view_.SetCursor(false);
     for (const QString& text : changed.last().at(0).toStringList()) EXPECT_EQ(text, "");
+}
+
+TEST_F(GraphViewTest, OnAnEmptyLogTheReadoutStaysBlankUntilASampleLandsUnderTheCursor) {
+    view_.SetCursorColumn(2);
+    view_.SetCursor(true);
+    for (const std::string& text : view_.readout()) EXPECT_EQ(text, "");
+    AppendWave(2);  // samples 0 and 1: the cursor on sample 2 still reads nothing
+    for (const std::string& text : view_.readout()) EXPECT_EQ(text, "");
+    AppendWave(1);
+    EXPECT_EQ(view_.readout(), graph::ReadoutTexts(true, 2, 100, view_.visibility(), Wave(2)));
 }
 
 }  // namespace
