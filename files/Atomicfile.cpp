@@ -119,7 +119,7 @@ void AtomicFile::Commit() {
 
 void AtomicFile::Fail(const char* what, int error) const {
     const std::string reason = std::system_category().message(error);
-    throw AtomicFileError("Unable to save " + target_.string() + ": " + what + " (" + reason + ")");
+    throw AtomicFileError(target_.string() + ": " + what + " (" + reason + ")");
 }
 
 void WriteFileAtomic(const fs::path& path, std::string_view data) {

@@ -8,10 +8,17 @@
 
 #include "link/Uniquefd.h"
 
-/// A failed atomic save. The message names the file and the system's reason.
+/// A failed atomic save. The message is "Unable to save " and the reason: the file, the step
+/// that failed and the system's reason, e.g. "/a/log.dat: cannot write (No space left on
+/// device)".
 class AtomicFileError : public std::runtime_error {
   public:
-    explicit AtomicFileError(const std::string& message) : std::runtime_error(message) {}
+    explicit AtomicFileError(const std::string& reason)
+        : std::runtime_error("Unable to save " + reason), reason_(reason) {}
+    const std::string& reason() const noexcept { return reason_; }
+
+  private:
+    std::string reason_;
 };
 
 /// Replaces a file as a whole, so that a failed save never destroys the previous file: the new

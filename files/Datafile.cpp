@@ -150,7 +150,7 @@ SaveResult SaveDataFile(const std::filesystem::path& path, TraceStore& store,
         WriteFileAtomic(path, FormatDataFile(store, visible, samplePeriodMs));
     } catch (const AtomicFileError& e) {
         result.message = SaveFailedMessage;
-        result.detail = e.what();
+        result.detail = e.reason();
         return result;
     }
     store.setModified(false);

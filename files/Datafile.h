@@ -33,7 +33,7 @@ std::string FormatDataFile(const TraceStore& store, const TraceVisibility& visib
 struct SaveResult {
     bool ok = false;
     std::string message;  ///< SaveFailedMessage on failure, else empty
-    std::string detail;   ///< the system's reason on failure, for a log
+    std::string detail;   ///< on failure the file, the step and the system's reason
 };
 
 /// Writes the data file to `path`, replacing it only once the new file is complete on disk.

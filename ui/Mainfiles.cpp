@@ -132,7 +132,6 @@ bool TMainForm::SaveDataFileAs() {
 }
 
 bool TMainForm::SaveDataFile(const QString& path) {
-    RememberDataFile(path);
     datafile::SaveResult saved;
     {
         WaitCursor wait;
@@ -140,13 +139,15 @@ bool TMainForm::SaveDataFile(const QString& path) {
         saved = datafile::SaveDataFile(path.toStdString(), store(), legend_->visibility(),
                                        acquisition().recordPeriodMs());
     }
-    ShowFileCaption();
-    if (saved.ok) core_->journal().Discard();  // nothing of the log is unsaved now
     if (!saved.ok) {
+        // The caption and the next Save's name stay with the file the log was last saved to.
         QMessageBox::critical(this, QStringLiteral("Tavolin"),
-                              QString::fromStdString(saved.message));
+                              QString::fromStdString(saved.message + "\n" + saved.detail));
         return false;
     }
+    RememberDataFile(path);
+    ShowFileCaption();
+    core_->journal().Discard();  // nothing of the log is unsaved now
     try {
         core_->changelog().SaveBeside(path.toStdString(), acquisition().recordPeriodMs());
     } catch (const std::runtime_error& e) {

@@ -93,6 +93,10 @@ TEST(AtomicFile, FailureNamesTheFileAndTheReason) {
         const std::string message = e.what();
         EXPECT_NE(message.find((dir / "plain" / "a.txt").string()), std::string::npos);
         EXPECT_NE(message.find("Not a directory"), std::string::npos) << message;
+        // The reason alone, for a line below a message that already says the save failed.
+        EXPECT_EQ(e.reason(), (dir / "plain" / "a.txt").string() +
+                                  ": cannot create a file in the folder (Not a directory)");
+        EXPECT_EQ(message, "Unable to save " + e.reason());
     }
 }
 

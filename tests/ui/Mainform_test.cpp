@@ -20,8 +20,10 @@
 #include <QToolButton>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 
 #include "files/Inifile.h"
+#include "support/Filesizelimit.h"
 #include "support/Stationprocess.h"
 #include "support/Tempfolder.h"
 #include "tests/ui/Eventually.h"
@@ -212,7 +214,8 @@ TEST_F(MainFormFiles, aFailedSaveLeavesTheOldFileAndModifiedAsTheyWere) {
     QTimer::singleShot(0, [] {
         for (QWidget* w : QApplication::topLevelWidgets()) {
             if (auto* box = qobject_cast<QMessageBox*>(w)) {
-                EXPECT_EQ(box->text(), "Unable to save file.");
+                EXPECT_TRUE(box->text().startsWith("Unable to save file.\n"))
+                    << box->text().toStdString();
                 box->accept();
             }
         }
@@ -221,6 +224,46 @@ TEST_F(MainFormFiles, aFailedSaveLeavesTheOldFileAndModifiedAsTheyWere) {
     EXPECT_TRUE(store.modified());
     EXPECT_TRUE(fs::is_directory(blocked));
     EXPECT_TRUE(fs::exists(blocked / "inside"));
+}
+
+TEST_F(MainFormFiles, aFailedSaveSaysWhyAndKeepsTheCaptionOfTheLastSave) {
+    TraceStore& store = window.store();
+    for (int i = 0; i < 2000; ++i) store.Append(TraceSample{i, 2, 3});
+    store.setModified(true);
+    ASSERT_TRUE(window.SaveDataFile(QString::fromStdString((folder / "log.dat").string())));
+    fs::create_directories(folder / "dir.dat");
+
+    struct Case {
+        const char* what;
+        const char* name;
+        bool diskFull;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"the disk is full", "full.dat", true, ": cannot write (File too large)"},
+        {"a folder holds the name", "dir.dat", false, ": cannot replace (Is a directory)"},
+        {"the folder is missing", "missing/log.dat", false,
+         ": cannot create a file in the folder (No such file or directory)"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        store.Append(TraceSample{1, 2, 3});
+        store.setModified(true);
+        const fs::path target = folder / c.name;
+        QString said;
+        OnModal<QMessageBox> box([&](QMessageBox& b) {
+            said = b.text();
+            b.accept();
+        });
+        {
+            std::optional<FileSizeLimit> full;
+            if (c.diskFull) full.emplace(4096);
+            EXPECT_FALSE(window.SaveDataFile(QString::fromStdString(target.string())));
+        }
+        EXPECT_EQ(said.toStdString(), "Unable to save file.\n" + target.string() + c.reason);
+        EXPECT_EQ(window.windowTitle(), "Tavolin - log.dat");
+        EXPECT_TRUE(store.modified());
+    }
 }
 
 }  // namespace

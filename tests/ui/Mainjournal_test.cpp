@@ -217,4 +217,17 @@ TEST_F(JournalWindow, aFullDiskIsSaidOnceAndTheRecordingGoesOn) {
     EXPECT_EQ(Journal(*window), Saved(*window)) << "caught up once there is room";
 }
 
+TEST_F(JournalWindow, aLinkPlantedAtTheLockLeavesTheWindowWithoutAJournal) {
+    fs::create_directories(state);
+    fs::create_symlink(folder / "elsewhere", state / "recording.lock");
+    auto window = Window();
+    EXPECT_FALSE(window->KeepJournal(state));
+    EXPECT_EQ(window->journalFile(), fs::path()) << "no journal is kept";
+    EXPECT_EQ(window->statusBar()->currentMessage().toStdString(),
+              "Recording journal: Unable to open " + (state / "recording.lock").string() +
+                  " (it is a symbolic link, which is not followed); recording goes on.");
+    Record(*window, 2);
+    EXPECT_FALSE(fs::exists(folder / "elsewhere"));
+}
+
 }  // namespace
