@@ -224,8 +224,8 @@ TEST_F(JournalWindow, aLinkPlantedAtTheLockLeavesTheWindowWithoutAJournal) {
     EXPECT_FALSE(window->KeepJournal(state));
     EXPECT_EQ(window->journalFile(), fs::path()) << "no journal is kept";
     EXPECT_EQ(window->statusBar()->currentMessage().toStdString(),
-              "Recording journal: Unable to open " + (state / "recording.lock").string() +
-                  " (it is a symbolic link, which is not followed); recording goes on.");
+              "Recording journal: Unable to use " + (state / "recording.lock").string() +
+                  ": it is a symbolic link, which is not followed; recording goes on.");
     Record(*window, 2);
     EXPECT_FALSE(fs::exists(folder / "elsewhere"));
 }
