@@ -16,6 +16,8 @@ constexpr std::string_view LineEnd = "\r\n";
 constexpr char Tab = '\t';
 constexpr int PeriodRow = 2;            // the first row whose time is not 0
 constexpr size_t MaxIntegerChars = 24;  // "-9223372036854775808" and then some
+constexpr size_t MaxQuotedChars = 24;   // of a bad field in a message
+constexpr int HeaderLines = 1;          // before the first row in the file's own line numbers
 
 template <typename Int>
 void AppendInteger(std::string& out, Int value) {
@@ -84,11 +86,18 @@ std::optional<std::int32_t> ParseInteger(std::string_view field) {
     return value;
 }
 
-LoadResult Failed(LoadResult result, int line, std::string_view why) {
+/// `row` counts the rows from 1; the message names the line as an editor numbers it.
+LoadResult Failed(LoadResult result, int row, std::string_view why) {
     result.ok = false;
     result.message = BadFormatMessage;
-    result.detail = "line " + std::to_string(line) + ": " + std::string(why);
+    result.detail = "Line " + std::to_string(row + HeaderLines) + ": " + std::string(why) + ".";
     return result;
+}
+
+/// A field as a message shows it: quoted, and cut short when long.
+std::string Quoted(std::string_view field) {
+    if (field.size() <= MaxQuotedChars) return "\"" + std::string(field) + "\"";
+    return "\"" + std::string(field.substr(0, MaxQuotedChars)) + "...\"";
 }
 
 DataFileText Unreadable(std::string detail) {
@@ -160,9 +169,9 @@ SaveResult SaveDataFile(const std::filesystem::path& path, TraceStore& store,
 
 DataFileText CheckHeader(std::string text) {
     const std::optional<std::string_view> header = LineReader(text).Next();
-    if (!header) return Unreadable("the file is empty");
+    if (!header) return Unreadable("The file is empty.");
     if (header->find(TimeKey) == std::string_view::npos)
-        return Unreadable("no \"Time\" in the header line");
+        return Unreadable("Line 1: the header has no \"Time\".");
 
     DataFileText file;
     file.ok = true;
@@ -175,7 +184,7 @@ DataFileText CheckHeader(std::string text) {
 DataFileText ReadDataFile(const std::filesystem::path& path) {
     int error = 0;
     std::optional<std::string> text = ReadWholeFile(path, error);
-    if (!text) return Unreadable(std::system_category().message(error));
+    if (!text) return Unreadable(std::system_category().message(error) + ".");
     return CheckHeader(std::move(*text));
 }
 
@@ -196,8 +205,11 @@ LoadResult LoadRows(const DataFileText& file, TraceStore& store) {
         FieldReader fields(*text);
         const std::optional<std::string_view> time = fields.Next();
         if (line == PeriodRow) {
-            const std::optional<std::int32_t> period = time ? ParseInteger(*time) : std::nullopt;
-            if (!period) return Failed(std::move(result), line, "the time is not an integer");
+            if (!time) return Failed(std::move(result), line, "no time");
+            const std::optional<std::int32_t> period = ParseInteger(*time);
+            if (!period)
+                return Failed(std::move(result), line,
+                              "the time " + Quoted(*time) + " is not an integer");
             // 0 or less has no time axis at all.
             result.samplePeriodMs = *period > 0 ? *period : sampleperiod::DefaultMs;
         }
@@ -205,15 +217,39 @@ LoadResult LoadRows(const DataFileText& file, TraceStore& store) {
         for (int trace = 0; trace < TraceCount; ++trace) {
             if (!file.visible[trace]) continue;
             const std::optional<std::string_view> field = fields.Next();
-            if (!field) return Failed(std::move(result), line, "too few fields");
+            if (!field)
+                return Failed(std::move(result), line,
+                              "no value for " + std::string(TraceKeys[trace]));
             const std::optional<std::int32_t> value = ParseInteger(*field);
-            if (!value) return Failed(std::move(result), line, "a field is not an integer");
+            if (!value)
+                return Failed(
+                    std::move(result), line,
+                    std::string(TraceKeys[trace]) + " " + Quoted(*field) + " is not an integer");
             sample[trace] = *value;
         }
         store.Append(sample);
     }
     result.ok = true;
     return result;
+}
+
+LoadedFile LoadDataFile(const std::filesystem::path& path) {
+    LoadedFile loaded;
+    const DataFileText file = ReadDataFile(path);
+    if (!file.ok) {
+        loaded.result.message = file.message;
+        loaded.result.detail = file.detail;
+        return loaded;
+    }
+    loaded.visible = file.visible;
+    loaded.store = std::make_unique<TraceStore>();
+    loaded.result = LoadRows(file, *loaded.store);
+    return loaded;
+}
+
+std::string FailureText(const LoadResult& result) {
+    if (result.detail.empty()) return result.message;
+    return result.message + "\n" + result.detail;
 }
 
 }  // namespace datafile

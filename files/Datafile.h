@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -46,7 +47,7 @@ SaveResult SaveDataFile(const std::filesystem::path& path, TraceStore& store,
 struct DataFileText {
     bool ok = false;            ///< readable, at least one line, "Time" in the header
     std::string message;        ///< BadFormatMessage when not ok
-    std::string detail;         ///< why it failed, for a log
+    std::string detail;         ///< why it failed, a sentence for the user
     TraceVisibility visible{};  ///< traces whose key occurs in the header (valid when ok)
     std::string text;           ///< the whole file
 };
@@ -59,7 +60,7 @@ DataFileText CheckHeader(std::string text);
 struct LoadResult {
     bool ok = false;
     std::string message;  ///< BadFormatMessage on failure, else empty
-    std::string detail;   ///< which line failed and why
+    std::string detail;   ///< which line of the file (the header is line 1) failed and why
     /// Time field of the second data row, when that row was reached: the period the log was
     /// saved with, which may lie outside the periods the poll offers (a recording that could
     /// not keep its period is saved with the spacing it achieved). A time of 0 or less has no
@@ -77,5 +78,17 @@ struct LoadResult {
 /// complete rows before it. Never stores beyond index TraceCapacity - 1; `modified` is left
 /// alone.
 LoadResult LoadRows(const DataFileText& file, TraceStore& store);
+
+/// A data file read whole into a store of its own, so that a failure leaves every other log
+/// as it was.
+struct LoadedFile {
+    LoadResult result;          ///< the header check's failure too
+    TraceVisibility visible{};  ///< traces whose key occurs in the header
+    std::unique_ptr<TraceStore> store;
+};
+LoadedFile LoadDataFile(const std::filesystem::path& path);
+
+/// What a failed read says to the user: the message, and below it the detail.
+std::string FailureText(const LoadResult& result);
 
 }  // namespace datafile

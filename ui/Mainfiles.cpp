@@ -42,54 +42,52 @@ void TMainForm::OpenAction() {
 }
 
 void TMainForm::OpenDataFile(const QString& path) {
-    RememberDataFile(path);
-    datafile::LoadResult loaded;
+    datafile::LoadedFile loaded;
+    {
+        WaitCursor wait;
+        loaded = datafile::LoadDataFile(path.toStdString());
+    }
+    // A file that cannot be read replaces nothing: the log, its name and journal stay.
+    if (!loaded.result.ok) {
+        QMessageBox::critical(this, QStringLiteral("Tavolin"),
+                              QString::fromStdString(datafile::FailureText(loaded.result)));
+        return;
+    }
     std::string eventsError;
     {
         WaitCursor wait;
-        const datafile::DataFileText file = datafile::ReadDataFile(path.toStdString());
-        if (!file.ok) {
-            graph_->RepaintAll();
-            loaded.message = file.message;
-        } else {
-            acquisition().Stop();
-            legend_->SetVisibility(file.visible);
-            ShowTraces(file.visible);
-            loaded = datafile::LoadRows(file, store());
-            // The log it held is gone, so is what was unsaved of it.
-            core_->journal().Discard();
-            if (loaded.samplePeriodMs) ApplySamplePeriod(*loaded.samplePeriodMs);
-            acquisition().LogLoaded(loaded.samplePeriodMs.value_or(config_.samplePeriodMs));
-            ShowRecordPeriod();
+        acquisition().Stop();
+        RememberDataFile(path);
+        legend_->SetVisibility(loaded.visible);
+        ShowTraces(loaded.visible);
+        store() = *loaded.store;
+        // The log it held is gone, so is what was unsaved of it.
+        core_->journal().Discard();
+        const std::optional<int> periodMs = loaded.result.samplePeriodMs;
+        if (periodMs) ApplySamplePeriod(*periodMs);
+        acquisition().LogLoaded(periodMs.value_or(config_.samplePeriodMs));
+        ShowRecordPeriod();
+        graph_->SetCursorB(std::nullopt);
+        try {
+            core_->changelog() =
+                Changelog::LoadBeside(path.toStdString(), acquisition().recordPeriodMs());
+        } catch (const std::runtime_error& e) {
+            // The samples are fine without their marks; say why they are missing.
             core_->changelog().Clear();
-            graph_->SetCursorB(std::nullopt);
-            if (loaded.ok) {
-                try {
-                    core_->changelog() =
-                        Changelog::LoadBeside(path.toStdString(), acquisition().recordPeriodMs());
-                } catch (const std::runtime_error& e) {
-                    // The samples are fine without their marks; say why they are missing.
-                    eventsError = e.what();
-                }
-            }
-            graph_->SetPos(0);
-            graph_->RepaintAll();
+            eventsError = e.what();
         }
+        graph_->SetPos(0);
+        graph_->RepaintAll();
     }
+    ShowFileCaption();
     if (!eventsError.empty()) {
         QMessageBox::warning(this, QStringLiteral("Tavolin"), QString::fromStdString(eventsError));
     }
-    if (!loaded.ok) {
-        QMessageBox::critical(this, QStringLiteral("Tavolin"),
-                              QString::fromStdString(loaded.message));
-        return;
-    }
-    ShowFileCaption();
-    if (loaded.droppedRows > 0) {
+    if (loaded.result.droppedRows > 0) {
         QMessageBox::warning(this, QStringLiteral("Tavolin"),
                              QStringLiteral("The file holds %1 samples more than the log can keep; "
                                             "the first %2 were loaded.")
-                                 .arg(loaded.droppedRows)
+                                 .arg(loaded.result.droppedRows)
                                  .arg(TraceCapacity));
     }
 }
@@ -103,21 +101,14 @@ void TMainForm::OpenReferenceAction() {
 }
 
 void TMainForm::OpenReference(const QString& path) {
-    auto loadedStore = std::make_unique<TraceStore>();
-    datafile::LoadResult loaded;
-    const datafile::DataFileText file = datafile::ReadDataFile(path.toStdString());
-    if (file.ok) {
-        loaded = datafile::LoadRows(file, *loadedStore);
-    } else {
-        loaded.message = file.message;
-    }
-    if (!loaded.ok) {
+    datafile::LoadedFile loaded = datafile::LoadDataFile(path.toStdString());
+    if (!loaded.result.ok) {
         QMessageBox::critical(this, QStringLiteral("Tavolin"),
-                              QString::fromStdString(loaded.message));
+                              QString::fromStdString(datafile::FailureText(loaded.result)));
         return;
     }
-    referencePeriodMs_ = loaded.samplePeriodMs.value_or(config_.samplePeriodMs);
-    reference_->Set(std::move(loadedStore), file.visible);
+    referencePeriodMs_ = loaded.result.samplePeriodMs.value_or(config_.samplePeriodMs);
+    reference_->Set(std::move(loaded.store), loaded.visible);
     graph_->RefreshOverlays();
     RefreshAnalysis();
 }

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 
@@ -342,3 +343,48 @@ TEST(DataFileWriter, WriteFailingHalfWayKeepsTheOldFile) {
 }
 
 }  // namespace
+
+TEST(DataFileReader, aFailureSaysBelowBadFileFormatWhichLineAndWhatWasWrong) {
+    struct Case {
+        std::optional<std::string> text;  // of the file; none for one that does not exist
+        std::string said;
+    };
+    using namespace std::string_literals;
+    const Case cases[] = {
+        {std::nullopt, "Bad file format.\nNo such file or directory."},
+        {"", "Bad file format.\nThe file is empty."},
+        {"\r\n", "Bad file format.\nLine 1: the header has no \"Time\"."},
+        {"time\tTset\r\n0\t1\r\n", "Bad file format.\nLine 1: the header has no \"Time\"."},
+        {"Time\tTset\tTget\r\n0\t1\t2\r\n100\t3\t4\r\n200\t5\r\n300\t7\t8\r\n",
+         "Bad file format.\nLine 4: no value for Tget."},
+        {"Time\tTset\tTget\r\n0\t1\t2\r\n100\t3\t4.5\r\n",
+         "Bad file format.\nLine 3: Tget \"4.5\" is not an integer."},
+        {"Time\tTget\tPower\r\n0\t1\t2\r\n0.1\t3\t4\r\n",
+         "Bad file format.\nLine 3: the time \"0.1\" is not an integer."},
+        {"Time\tTset\r\n0\t1\r\n\r\n", "Bad file format.\nLine 3: no time."},
+        {"Time\tTset\r\n0\t"s + std::string(40, '9') + "\r\n",
+         "Bad file format.\nLine 2: Tset \"" + std::string(24, '9') + "...\" is not an integer."},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.value_or("(none)"));
+        TempDir dir;
+        const std::filesystem::path path = dir / "bad.dat";
+        if (c.text) WriteText(path, *c.text);
+        const datafile::LoadedFile loaded = datafile::LoadDataFile(path);
+        EXPECT_FALSE(loaded.result.ok);
+        EXPECT_EQ(datafile::FailureText(loaded.result), c.said);
+    }
+}
+
+TEST(DataFileReader, aFileReadWholeComesInAStoreOfItsOwn) {
+    TempDir dir;
+    WriteText(dir / "good.dat", std::string(ExampleText));
+    const datafile::LoadedFile loaded = datafile::LoadDataFile(dir / "good.dat");
+    ASSERT_TRUE(loaded.result.ok) << datafile::FailureText(loaded.result);
+    EXPECT_EQ(loaded.visible, ExampleVisible);
+    EXPECT_EQ(loaded.result.samplePeriodMs, 100);
+    ASSERT_NE(loaded.store, nullptr);
+    ASSERT_EQ(loaded.store->count(), 3);
+    EXPECT_EQ(loaded.store->value(Power, 2), 140);
+    EXPECT_FALSE(loaded.store->modified());
+}

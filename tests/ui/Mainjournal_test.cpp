@@ -4,10 +4,14 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QApplication>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QStatusBar>
 #include <QTest>
+#include <QUrl>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -231,3 +235,65 @@ TEST_F(JournalWindow, aLinkPlantedAtTheLockLeavesTheWindowWithoutAJournal) {
 }
 
 }  // namespace
+
+namespace {
+
+/// Drops `path` on the window as a file manager would: the drag enters, then drops.
+void DropFile(TMainForm& window, const fs::path& path) {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(path.string()))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+}
+
+}  // namespace
+
+TEST_F(JournalWindow, aFileThatCannotBeReadLeavesTheLogItsNameAndItsJournalAsTheyWere) {
+    const fs::path elsewhere = folder / "elsewhere";
+    fs::create_directories(elsewhere);
+    WriteText(elsewhere / "badrow.dat", "Time\tTset\r\n0\t1\r\n100\t2\r\n200\tx\r\n300\t4\r\n");
+    WriteText(elsewhere / "notime.dat", "Tset\tTget\r\n0\t1\r\n");
+    struct Case {
+        const char* file;
+        bool dropped;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"badrow.dat", false, "Bad file format.\nLine 4: Tset \"x\" is not an integer."},
+        {"badrow.dat", true, "Bad file format.\nLine 4: Tset \"x\" is not an integer."},
+        {"notime.dat", true, "Bad file format.\nLine 1: the header has no \"Time\"."},
+        {"missing.dat", false, "Bad file format.\nNo such file or directory."},
+    };
+    auto window = Window();
+    ASSERT_FALSE(window->KeepJournal(state));
+    Record(*window, 5);
+    ASSERT_TRUE(window->SaveDataFile(QString::fromStdString((folder / "log.dat").string())));
+    window->action("acPause")->trigger();
+    Record(*window, 3);  // unsaved again, and journaled
+    const std::string log = Saved(*window);
+    const std::string journal = Journal(*window);
+    ASSERT_EQ(journal, log);
+    const auto visible = window->visibleTraces();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.file) + (c.dropped ? " dropped" : " opened"));
+        QString said;
+        OnModal<QMessageBox> box([&](QMessageBox& b) {
+            said = b.text();
+            b.accept();
+        });
+        if (c.dropped) {
+            DropFile(*window, elsewhere / c.file);
+        } else {
+            window->OpenDataFile(QString::fromStdString((elsewhere / c.file).string()));
+        }
+        EXPECT_EQ(said.toStdString(), c.said);
+        EXPECT_EQ(Saved(*window), log);
+        EXPECT_TRUE(window->store().modified());
+        EXPECT_EQ(window->visibleTraces(), visible);
+        EXPECT_EQ(window->windowTitle(), "Tavolin - log.dat");
+        EXPECT_EQ(window->config().dataDir, folder.path().string() + "/");
+        EXPECT_EQ(Journal(*window), journal);
+    }
+}
