@@ -63,9 +63,9 @@ void TMainForm::OpenDataFile(const QString& path) {
         store() = *loaded.store;
         // The log it held is gone, so is what was unsaved of it.
         core_->journal().Discard();
-        const std::optional<int> periodMs = loaded.result.samplePeriodMs;
-        if (periodMs) ApplySamplePeriod(*periodMs);
-        acquisition().LogLoaded(periodMs.value_or(config_.samplePeriodMs));
+        // The file's period is the log's time base only: the poll keeps the period that
+        // Settings set.
+        acquisition().LogLoaded(loaded.result.samplePeriodMs.value_or(config_.samplePeriodMs));
         ShowRecordPeriod();
         graph_->SetCursorB(std::nullopt);
         try {

@@ -174,7 +174,7 @@ TEST_F(MainFormFiles, saveNewAndOpenRestoreSamplesVisibleTracesAndPeriod) {
         << "Time\tTset\tTget\tTcj\tPower\tVset\tPwm\tPllPer\r\n0\t1\t1\t1\t1\t1\t1\t1\r\n"
            "60\t1\t1\t1\t1\t1\t1\t1\r\n";
     window.OpenDataFile(earlier);
-    EXPECT_EQ(window.config().samplePeriodMs, 60);
+    EXPECT_EQ(window.acquisition().recordPeriodMs(), 60);
     for (int i = 0; i < 300; ++i) {
         TraceSample s{};
         for (int t = 0; t < TraceCount; ++t) s[t] = 1000 * t + i;
@@ -198,7 +198,9 @@ TEST_F(MainFormFiles, saveNewAndOpenRestoreSamplesVisibleTracesAndPeriod) {
     EXPECT_EQ(store.value(PllPer, 301), 8000 + 299);
     EXPECT_EQ(store.value(Vget, 100), 0) << "a hidden trace is not saved";
     EXPECT_EQ(store.value(PllErr, 100), 0);
-    EXPECT_EQ(window.config().samplePeriodMs, 60);
+    EXPECT_EQ(window.acquisition().recordPeriodMs(), 60) << "saved with the log's own period";
+    EXPECT_EQ(window.pollPeriod(), std::chrono::milliseconds(100)) << "the poll keeps its own";
+    EXPECT_EQ(window.config().samplePeriodMs, 100);
     EXPECT_EQ(window.config().dataDir, folder.path().string() + "/");
 }
 
@@ -437,8 +439,9 @@ TEST_F(MainFormTest, aSamplePeriodOutsideTheListPollsAtTheDefault) {
         const fs::path data = dir / "period.dat";
         std::ofstream(data, std::ios::binary) << "Time\tTset\r\n0\t1\r\n" << c.sample << "\t1\r\n";
         window.OpenDataFile(QString::fromStdString(data.string()));
-        EXPECT_EQ(window.pollPeriod(), std::chrono::milliseconds(c.polled));
-        EXPECT_EQ(window.config().samplePeriodMs, c.polled);
+        EXPECT_EQ(window.pollPeriod(), std::chrono::milliseconds(260))
+            << "a file's period is no reason to poll faster or slower";
+        EXPECT_EQ(window.config().samplePeriodMs, 260);
         EXPECT_EQ(window.acquisition().recordPeriodMs(), c.logged);
     }
 }
