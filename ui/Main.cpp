@@ -244,23 +244,25 @@ void TMainForm::SaveSettings() {
     }
 }
 
+bool TMainForm::MayDiscardLog() {
+    // A log without samples holds nothing to save.
+    if (!store().modified() || store().count() == 0) return true;
+    const auto answer = QMessageBox::question(
+        this, QStringLiteral("Tavolin"), QStringLiteral("Data modified. Save changes?"),
+        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+    if (answer == QMessageBox::Cancel) return false;
+    // Cancelling the save dialog means the user changed their mind, not that the recording
+    // may go; a save that failed keeps it too. After Yes the journal goes only if the log was
+    // saved.
+    if (answer == QMessageBox::Yes) return SaveDataFileAs();
+    core_->journal().Discard();  // thrown away on purpose
+    return true;
+}
+
 void TMainForm::closeEvent(QCloseEvent* event) {
-    if (store().modified()) {
-        const auto answer = QMessageBox::question(
-            this, QStringLiteral("Tavolin"), QStringLiteral("Data modified. Save changes?"),
-            QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
-        if (answer == QMessageBox::Cancel) {
-            event->ignore();
-            return;
-        }
-        // Cancelling the save dialog means the user changed their mind, not that the
-        // recording may go; a save that failed keeps it too.
-        if (answer == QMessageBox::Yes && !SaveDataFileAs()) {
-            event->ignore();
-            return;
-        }
-        // Thrown away on purpose; after Yes the journal goes only if the log was saved.
-        if (answer == QMessageBox::No) core_->journal().Discard();
+    if (!MayDiscardLog()) {
+        event->ignore();
+        return;
     }
     pollTimer_.stop();
     SaveSettings();

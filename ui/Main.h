@@ -108,6 +108,10 @@ class TMainForm : public QMainWindow, public MainView {
     void ConnectAction();
     /// Asks for a name and saves the log; false when the dialog was cancelled or saving failed.
     bool SaveDataFileAs();
+    /// Before the log is replaced or thrown away: with unsaved samples, asks whether to save
+    /// them. False when the user cancelled, or saving was cancelled or failed; the log and its
+    /// journal are then kept.
+    bool MayDiscardLog();
     void OpenParamsAction();
     void SaveParamsAction();
     void RememberDataFile(const QString& path);

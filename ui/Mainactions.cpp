@@ -66,15 +66,14 @@ constexpr ActionSpec Actions[] = {
     {"acCursor", "C&ursor", "Alt+Y", "Cursor on/off", true, "", "cursor"},
     {"acZoomIn", "Zoom In", "Ctrl++", "Fewer samples a column", false, "zoom-in", "zoom-in"},
     {"acZoomOut", "Zoom Out", "Ctrl+-", "More samples a column", false, "zoom-out", "zoom-out"},
-    {"acWholeLog", "Whole Log", "Ctrl+0", "Whole log / one sample a column", true,
-     "zoom-fit-best", "whole-log"},
+    {"acWholeLog", "Whole Log", "Ctrl+0", "Whole log / one sample a column", true, "zoom-fit-best",
+     "whole-log"},
     {"acCutL", "Cut Left", "Ctrl+L", "Cut traces on the left of cursor", false, "", "cut-left"},
     {"acCutR", "Cut Right", "Ctrl+R", "Cut traces on the right of cursor", false, "", "cut-right"},
     {"acSimulate", "Simulate Data", "Ctrl+M", "Simulate Data", true, "", "simulate"},
     {"acColours", "&Colours...", "Alt+L", "Change colours", false, "preferences-desktop-color",
      "colours"},
-    {"acAnalysis", "&Analysis", "", "Step response between the cursors", true, "",
-     "analysis"},
+    {"acAnalysis", "&Analysis", "", "Step response between the cursors", true, "", "analysis"},
     {"acLinkStats", "&Link Statistics...", "", "Requests, replies and errors of the link", false,
      "", "link-statistics"},
     {"acAbout", "&About...", "F1", "About", false, "help-about", "help-about"},
@@ -110,7 +109,9 @@ void TMainForm::BuildActions() {
         QAction* a = action(name);
         connect(a, &QAction::triggered, this, [this, handler](bool) { RunGuarded(this, handler); });
     };
-    on("acNew", [this] { acquisition().New(); });
+    on("acNew", [this] {
+        if (MayDiscardLog()) acquisition().New();
+    });
     on("acOpen", [this] { OpenAction(); });
     on("acSaveas", [this] { SaveDataFileAs(); });
     on("acExit", [this] { close(); });
@@ -126,7 +127,14 @@ void TMainForm::BuildActions() {
     on("acWrite", [this] { core_->WriteParams(); });
     on("acParOpen", [this] { OpenParamsAction(); });
     on("acParSave", [this] { SaveParamsAction(); });
-    on("acStart", [this] { acquisition().Start(); });
+    on("acStart", [this] {
+        // From Stopped, Start begins a new log in place of the one shown.
+        if (acquisition().state() == AcqState::Stopped && !MayDiscardLog()) {
+            StateChanged(acquisition().state());  // the click has checked Start
+            return;
+        }
+        acquisition().Start();
+    });
     on("acPause", [this] { acquisition().Pause(); });
     on("acStop", [this] { acquisition().Stop(); });
     on("acFreeze", [this] {

@@ -53,6 +53,7 @@ void TMainForm::OpenDataFile(const QString& path) {
                               QString::fromStdString(datafile::FailureText(loaded.result)));
         return;
     }
+    if (!MayDiscardLog()) return;
     std::string eventsError;
     {
         WaitCursor wait;

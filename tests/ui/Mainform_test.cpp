@@ -173,7 +173,10 @@ TEST_F(MainFormFiles, saveNewAndOpenRestoreSamplesVisibleTracesAndPeriod) {
     std::ofstream(earlier.toStdString(), std::ios::binary)
         << "Time\tTset\tTget\tTcj\tPower\tVset\tPwm\tPllPer\r\n0\t1\t1\t1\t1\t1\t1\t1\r\n"
            "60\t1\t1\t1\t1\t1\t1\t1\r\n";
-    window.OpenDataFile(earlier);
+    {
+        OnModal<QMessageBox> no([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
+        window.OpenDataFile(earlier);
+    }
     EXPECT_EQ(window.acquisition().recordPeriodMs(), 60);
     for (int i = 0; i < 300; ++i) {
         TraceSample s{};
@@ -451,7 +454,11 @@ TEST_F(MainFormTest, newWhileRecordingStillAsksBeforeClosing) {
     window.action("acSimulate")->trigger();
     window.action("acStart")->trigger();
     window.acquisition().Tick();
-    window.action("acNew")->trigger();
+    {
+        OnModal<QMessageBox> no([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
+        window.action("acNew")->trigger();
+        EXPECT_EQ(no.seen(), 1) << "New asks too";
+    }
     EXPECT_FALSE(window.store().modified());
     window.acquisition().Tick();
     ASSERT_EQ(window.store().count(), 1);

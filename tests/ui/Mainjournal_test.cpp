@@ -84,7 +84,9 @@ TEST_F(JournalWindow, keepsTheRecordingUntilItIsSavedAndNewThrowsItAway) {
     Record(*window, 3);
     EXPECT_EQ(Journal(*window), Saved(*window)) << "the whole log, saved rows included";
 
+    OnModal<QMessageBox> no([](QMessageBox& box) { box.button(QMessageBox::No)->click(); });
     window->action("acNew")->trigger();
+    EXPECT_EQ(no.seen(), 1);
     EXPECT_EQ(Journal(*window), "(none)");
 }
 
@@ -295,5 +297,81 @@ TEST_F(JournalWindow, aFileThatCannotBeReadLeavesTheLogItsNameAndItsJournalAsThe
         EXPECT_EQ(window->windowTitle(), "Tavolin - log.dat");
         EXPECT_EQ(window->config().dataDir, folder.path().string() + "/");
         EXPECT_EQ(Journal(*window), journal);
+    }
+}
+
+TEST_F(JournalWindow, startNewOpenAndDropAskBeforeAnUnsavedRecordingGoes) {
+    const fs::path other = folder / "other.dat";
+    WriteText(other, "Time\tTset\r\n0\t1234\r\n20\t1235\r\n");
+    enum class Act { Start, New, Open, Drop };
+    enum class Answer { Saved, SaveCancelled, No, Cancel };
+    const std::pair<Act, const char*> acts[] = {
+        {Act::Start, "Start"}, {Act::New, "New"}, {Act::Open, "Open"}, {Act::Drop, "drop"}};
+    const std::pair<Answer, const char*> answers[] = {{Answer::Saved, "Yes, then a file name"},
+                                                      {Answer::SaveCancelled, "Yes, then Cancel"},
+                                                      {Answer::No, "No"},
+                                                      {Answer::Cancel, "Cancel"}};
+    for (const auto& [act, acted] : acts) {
+        for (const auto& [answer, answered] : answers) {
+            SCOPED_TRACE(std::string(acted) + ", " + answered);
+            auto window = Window();
+            ASSERT_FALSE(window->KeepJournal(state));
+            Record(*window, 3);
+            const std::string log = Saved(*window);
+            ASSERT_EQ(Journal(*window), log);
+            const fs::path saved = folder / "saved.dat";
+            fs::remove(saved);
+
+            QString question;
+            OnModal<QMessageBox> box([&](QMessageBox& b) {
+                question = b.text();
+                b.button(answer == Answer::No       ? QMessageBox::No
+                         : answer == Answer::Cancel ? QMessageBox::Cancel
+                                                    : QMessageBox::Yes)
+                    ->click();
+            });
+            OnModal<QFileDialog> dialog([&](QFileDialog& d) {
+                if (answer == Answer::SaveCancelled) return d.reject();
+                d.selectFile(QString::fromStdString(saved.string()));
+                static_cast<QDialog&>(d).accept();
+            });
+            switch (act) {
+                case Act::Start:
+                    window->action("acStart")->trigger();
+                    break;
+                case Act::New:
+                    window->action("acNew")->trigger();
+                    break;
+                case Act::Open:
+                    window->OpenDataFile(QString::fromStdString(other.string()));
+                    break;
+                case Act::Drop:
+                    DropFile(*window, other);
+                    break;
+            }
+            EXPECT_EQ(question, "Data modified. Save changes?");
+            const bool wentOn = answer == Answer::Saved || answer == Answer::No;
+            if (wentOn) {
+                EXPECT_EQ(Journal(*window), "(none)") << "the old log is saved or thrown away";
+                EXPECT_NE(Saved(*window), log);
+            } else {
+                EXPECT_EQ(Saved(*window), log) << "nothing was discarded";
+                EXPECT_TRUE(window->store().modified());
+                EXPECT_EQ(Journal(*window), log);
+                EXPECT_FALSE(window->action("acStart")->isChecked());
+            }
+            EXPECT_EQ(window->acquisition().state(),
+                      wentOn && act == Act::Start ? AcqState::Running : AcqState::Stopped);
+            EXPECT_EQ(fs::exists(saved), answer == Answer::Saved);
+            if (answer == Answer::Saved) {
+                EXPECT_EQ(FileText(saved), log);
+            }
+            if (wentOn && (act == Act::Open || act == Act::Drop)) {
+                EXPECT_EQ(window->store().value(Tset, 1), 1235);
+            }
+            window->store().setModified(false);  // nothing to ask at close
+            window.reset();
+            fs::remove_all(state);  // what a recording after Start left there
+        }
     }
 }
