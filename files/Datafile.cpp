@@ -247,9 +247,21 @@ LoadedFile LoadDataFile(const std::filesystem::path& path) {
     return loaded;
 }
 
+namespace {
+
+std::string MessageAndDetail(const std::string& message, const std::string& detail) {
+    if (detail.empty()) return message;
+    return message + "\n" + detail;
+}
+
+}  // namespace
+
 std::string FailureText(const LoadResult& result) {
-    if (result.detail.empty()) return result.message;
-    return result.message + "\n" + result.detail;
+    return MessageAndDetail(result.message, result.detail);
+}
+
+std::string FailureText(const SaveResult& result) {
+    return MessageAndDetail(result.message, result.detail);
 }
 
 }  // namespace datafile

@@ -88,7 +88,8 @@ struct LoadedFile {
 };
 LoadedFile LoadDataFile(const std::filesystem::path& path);
 
-/// What a failed read says to the user: the message, and below it the detail.
+/// What a failed read or save says to the user: the message, and below it the detail.
 std::string FailureText(const LoadResult& result);
+std::string FailureText(const SaveResult& result);
 
 }  // namespace datafile

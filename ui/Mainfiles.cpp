@@ -134,7 +134,7 @@ bool TMainForm::SaveDataFile(const QString& path) {
     if (!saved.ok) {
         // The caption and the next Save's name stay with the file the log was last saved to.
         QMessageBox::critical(this, QStringLiteral("Tavolin"),
-                              QString::fromStdString(saved.message + "\n" + saved.detail));
+                              QString::fromStdString(datafile::FailureText(saved)));
         return false;
     }
     RememberDataFile(path);

@@ -80,27 +80,23 @@ int LastIndexTo(double seconds, int periodMs) {
 
 int RunAnalyze(CliContext& context) {
     const AnalyzeOptions options = ParseAnalyzeOptions(context.args);
-    const datafile::DataFileText file = datafile::ReadDataFile(options.file);
-    if (!file.ok) {
-        context.err << file.message << '\n';
+    const datafile::LoadedFile loaded = datafile::LoadDataFile(options.file);
+    if (!loaded.result.ok) {
+        context.err << loaded.result.message << '\n';
         return ExitFailure;
     }
-    auto store = std::make_unique<TraceStore>();
-    const datafile::LoadResult load = datafile::LoadRows(file, *store);
-    if (!load.ok) {
-        context.err << load.message << '\n';
-        return ExitFailure;
-    }
+    const TraceStore& store = *loaded.store;
+    const datafile::TraceVisibility& visible = loaded.visible;
     const bool fan = options.figures.response == stepresponse::Response::Vget;
     const int setTrace = fan ? Vset : Tset;
     const int getTrace = fan ? Vget : Tget;
-    if (!file.visible[setTrace] || !file.visible[getTrace] || !file.visible[Power]) {
+    if (!visible[setTrace] || !visible[getTrace] || !visible[Power]) {
         context.err << "tavolin-cli: " << options.file << " holds no " << TraceKeys[setTrace]
                     << ", " << TraceKeys[getTrace] << " and " << TraceKeys[Power] << " columns\n";
         return ExitFailure;
     }
-    const int last = store->count() - 1;
-    const int periodMs = load.samplePeriodMs.value_or(DefaultPeriodMs);
+    const int last = store.count() - 1;
+    const int periodMs = loaded.result.samplePeriodMs.value_or(DefaultPeriodMs);
     const int from = options.fromS ? FirstIndexFrom(*options.fromS, periodMs) : 0;
     const int to = options.toS ? LastIndexTo(*options.toS, periodMs) : last;
     if (last < 0 || from > last || to < 0 || from > to) {
@@ -108,7 +104,7 @@ int RunAnalyze(CliContext& context) {
         return ExitFailure;
     }
     const stepresponse::Figures figures =
-        stepresponse::Analyze(*store, from, to, periodMs, options.figures);
+        stepresponse::Analyze(store, from, to, periodMs, options.figures);
     context.out << stepresponse::FormatFigures(figures);
     return ExitOk;
 }
